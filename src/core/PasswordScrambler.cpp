@@ -1,0 +1,91 @@
+#include "core/PasswordScrambler.h"
+
+#include "platform/TextCodec.h"
+
+namespace quelt::core {
+
+namespace {
+
+constexpr std::u16string_view kPrefix = u"###";
+
+int HexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+// Characters that are not hexadecimal digits are skipped; an odd last digit is dropped.
+std::string DecodeHex(std::u16string_view hex) {
+  std::string bytes;
+  int high = -1;
+  for (const char16_t c : hex) {
+    const int digit = HexDigitValue(c);
+    if (digit < 0) continue;
+    if (high < 0) {
+      high = digit;
+    } else {
+      bytes.push_back(static_cast<char>((high << 4) | digit));
+      high = -1;
+    }
+  }
+  return bytes;
+}
+
+std::u16string DecodeScrambled(std::u16string_view hex) {
+  return platform::DecodeCodePage(UnscrambleBytes(DecodeHex(hex)), platform::kAnsiCodePage).text;
+}
+
+}  // namespace
+
+std::string ScrambleBytes(std::string_view plain) {
+  std::string scrambled;
+  scrambled.reserve(plain.size());
+  uint8_t key = kScrambleKeyStart;
+  for (const char c : plain) {
+    const auto p = static_cast<uint8_t>(c);
+    scrambled.push_back(static_cast<char>(static_cast<uint8_t>(p - kScrambleOffset) ^ key));
+    key = static_cast<uint8_t>(key + kScrambleKeyStep);
+  }
+  return scrambled;
+}
+
+std::string UnscrambleBytes(std::string_view scrambled) {
+  std::string plain;
+  plain.reserve(scrambled.size());
+  uint8_t key = kScrambleKeyStart;
+  for (const char c : scrambled) {
+    const auto s = static_cast<uint8_t>(c);
+    plain.push_back(static_cast<char>(static_cast<uint8_t>((s ^ key) + kScrambleOffset)));
+    key = static_cast<uint8_t>(key + kScrambleKeyStep);
+  }
+  return plain;
+}
+
+std::u16string EncodePassword(std::u16string_view password) {
+  static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+  const std::string scrambled =
+      ScrambleBytes(platform::EncodeCodePage(password, platform::kAnsiCodePage).bytes);
+  std::u16string value(kPrefix);
+  value.reserve(kPrefix.size() + 2 * scrambled.size());
+  for (const char c : scrambled) {
+    const auto byte = static_cast<uint8_t>(c);
+    value.push_back(kDigits[byte >> 4]);
+    value.push_back(kDigits[byte & 0x0F]);
+  }
+  return value;
+}
+
+std::u16string DecodeIcqPassword(std::u16string_view value) {
+  if (value.size() >= kPrefix.size() && value.substr(0, kPrefix.size()) == kPrefix) {
+    return DecodeScrambled(value.substr(kPrefix.size()));
+  }
+  return std::u16string(value);
+}
+
+std::u16string DecodeMsnPassword(std::u16string_view value) {
+  if (value.size() < kPrefix.size()) return {};
+  return DecodeScrambled(value.substr(kPrefix.size()));
+}
+
+}  // namespace quelt::core

@@ -1,0 +1,87 @@
+// The messenger's entry point: one copy per user, the display, the application and the
+// user-interface loop, then a bounded wait for the protocol connections to wind down.
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "core/Application.h"
+#include "core/HomeComponentRegistration.h"
+#include "core/SessionWorker.h"
+#include "core/SingleInstance.h"
+#include "platform/Folders.h"
+#include "platform/Log.h"
+#include "platform/Registry.h"
+#include "platform/screen/Display.h"
+#include "ui/DisplayUiLoop.h"
+#include "ui/MainWindow.h"
+#include "ui/MainWindowPort.h"
+#include "ui/ScreenSize.h"
+
+namespace {
+
+using namespace quelt;
+
+constexpr uint32_t kShutdownWaitMs = 15000;
+
+int RunMessenger() {
+  ui::MainWindowPort mainWindowPort;
+  auto claim = core::ClaimSingleInstance(
+      core::kMainWindowClass, [&mainWindowPort](const platform::PortMessage& message) {
+        return mainWindowPort.Handle(message);
+      });
+  if (claim.anotherIsRunning) {
+    platform::Log("another copy is running; asked it to come to the front");
+    return 0;
+  }
+
+  const ui::ScreenSize screen = ui::ScreenSizeFromEnvironment();
+  std::string error;
+  auto display = platform::Display::Open("Quelt Messenger", screen.width, screen.height, error);
+  if (!display) {
+    std::fprintf(stderr, "QUELTMessenger: no display to show the messenger on (%s)\n", error.c_str());
+    return 1;
+  }
+
+  const auto programFolder = platform::ProgramFolder();
+  auto registry = platform::Registry::ForUser();
+  if (!core::RegisterHomeComponent(registry, programFolder)) {
+    platform::Log("could not register the home-screen component in %s", registry.File().c_str());
+  }
+
+  auto dispatcher = std::make_shared<core::UiDispatcher>();
+  ui::DisplayUiLoop loop(*dispatcher, *display, screen);
+  core::SettingsEnvironment environment{
+      .programFolder = programFolder, .documentsFolder = platform::DocumentsFolder(), .screenWidth = screen.width};
+  auto application = std::make_unique<core::Application>(environment, dispatcher);
+  application->Initialise();
+
+  auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);
+  dispatcher->AddUiListener(window);
+  loop.SetWindow(window);
+  display->Show();
+  display->Raise();
+  mainWindowPort.Attach(display.get(), application.get());
+  platform::Log("main window ready");
+
+  application->PostAutoConnect();
+  const int exitCode = loop.Run();
+
+  mainWindowPort.Detach();
+  claim.port.reset();
+  if (!core::WaitForWorkersToEnd(kShutdownWaitMs)) {
+    platform::Log("connections still open after %u ms; leaving anyway", kShutdownWaitMs);
+  }
+  return exitCode;
+}
+
+}  // namespace
+
+int main() {
+  try {
+    return RunMessenger();
+  } catch (const std::bad_alloc&) {
+    quelt::platform::Log("out of memory");
+    return 1;
+  }
+}

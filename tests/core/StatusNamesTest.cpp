@@ -1,0 +1,64 @@
+#include "core/StatusNames.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Application.h"
+#include "support/TempFolder.h"
+
+namespace quelt::core {
+namespace {
+
+TEST(StatusNamesTest, IcqWordsReduceToTheirMostSignificantClass) {
+  const std::vector<std::pair<uint32_t, std::string_view>> cases = {
+      {0xFFFFFFFF, "offline"},
+      {0x00000000, "online"},
+      {0x00010000, "online"},  // flags above the status bits do not count
+      {0x00000001, "away"},
+      {0x00000002, "do_not_disturb"},
+      {0x00000013, "do_not_disturb"},
+      {0x00000004, "not_available"},
+      {0x00000005, "not_available"},
+      {0x00000011, "occupied"},
+      {0x00010001, "away"},
+      {0x00000010, "occupied"},
+      {0x00000020, "free_for_chat"},
+      {0x00000100, "invisible"},
+      {0x00000120, "free_for_chat"},
+      {0x00000008, ""},  // a bit without a name
+      {0x00000040, ""},
+  };
+  for (const auto& [status, key] : cases) {
+    EXPECT_EQ(IcqStatusKey(status), key) << std::hex << status;
+  }
+}
+
+TEST(StatusNamesTest, MsnPresenceNumbers) {
+  const std::vector<std::pair<int32_t, std::string_view>> cases = {
+      {-1, "offline"}, {0, ""},       {1, "online"},        {2, "busy"},         {3, "idle"},     {4, "be_right_back"},
+      {5, "away"},     {6, "on_the_phone"}, {7, "out_to_lunch"}, {8, "invisible"}, {9, ""},   {-2, ""},
+  };
+  for (const auto& [presence, key] : cases) EXPECT_EQ(MsnStatusKey(presence), key) << presence;
+}
+
+class FixedTexts final : public AppearanceResources {
+ public:
+  void LoadSkin(const std::filesystem::path&, const std::u16string&) override {}
+  void LoadIcons(const std::filesystem::path&, const std::u16string&) override {}
+  void LoadLanguage(const std::filesystem::path&, const std::u16string&) override {}
+  void LoadKeypadMap(const std::filesystem::path&, const std::u16string&) override {}
+  std::u16string Text(std::string_view key) const override {
+    return key == "away" ? u"Away" : key == "busy" ? u"Busy" : u"";
+  }
+};
+
+TEST(StatusNamesTest, NamesComeFromTheLanguage) {
+  test::TempFolder folder;
+  Application application(SettingsEnvironment{.programFolder = folder.Path(), .documentsFolder = folder.Path()},
+                          nullptr, ApplicationParts{.appearance = std::make_shared<FixedTexts>()});
+  EXPECT_EQ(application.IcqStatusName(0x10001), u"Away");
+  EXPECT_EQ(application.MsnStatusName(2), u"Busy");
+  EXPECT_EQ(application.MsnStatusName(0), u"");
+}
+
+}  // namespace
+}  // namespace quelt::core
