@@ -7,3 +7,11 @@ elseif(QUELT_SANITIZE STREQUAL "thread")
 elseif(NOT QUELT_SANITIZE STREQUAL "")
   message(FATAL_ERROR "QUELT_SANITIZE must be empty, 'address' or 'thread', not '${QUELT_SANITIZE}'")
 endif()
+
+if(QUELT_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "QUELT_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  # Coverage for libFuzzer in every library the targets link; the targets add the driver.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()

@@ -7,8 +7,11 @@
 #include <cerrno>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace quelt::platform {
 namespace {
@@ -132,43 +135,71 @@ std::optional<std::string> IconvName(uint32_t codePage) {
 // iconv's name for our in-memory UTF-16, which is in the machine's byte order.
 constexpr const char* kNativeUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
-// Conversion descriptors are stateful, so each thread keeps its own, opened on first use and
-// closed when the thread ends.
-class IconvCache {
+// Conversion descriptors are stateful, so each conversion borrows one for itself. Returned
+// descriptors are kept for reuse and only closed at exit: opening and closing load and unload
+// glibc's converter modules, which is kept under the pool's lock.
+class IconvPool {
  public:
-  IconvCache() = default;
-  IconvCache(const IconvCache&) = delete;
-  IconvCache& operator=(const IconvCache&) = delete;
-  ~IconvCache() {
-    for (const auto& [key, handle] : handles_) {
-      if (handle != kInvalid) iconv_close(handle);
+  class Lease {
+   public:
+    Lease(IconvPool& pool, uint64_t key, iconv_t handle) : pool_(pool), key_(key), handle_(handle) {}
+    ~Lease() { pool_.Return(key_, handle_); }
+    Lease(const Lease&) = delete;
+    Lease& operator=(const Lease&) = delete;
+    [[nodiscard]] iconv_t Get() const { return handle_; }
+
+   private:
+    IconvPool& pool_;
+    uint64_t key_;
+    iconv_t handle_;
+  };
+
+  IconvPool() = default;
+  IconvPool(const IconvPool&) = delete;
+  IconvPool& operator=(const IconvPool&) = delete;
+  ~IconvPool() {
+    for (auto& [key, handles] : idle_) {
+      for (iconv_t handle : handles) iconv_close(handle);
     }
   }
 
-  // Nothing when iconv does not know the code page. Resets the descriptor's shift state.
-  std::optional<iconv_t> Get(uint32_t codePage, bool toCodePage) {
+  // Nothing when iconv does not know the code page.
+  std::optional<Lease> Borrow(uint32_t codePage, bool toCodePage) {
     const uint64_t key = (static_cast<uint64_t>(codePage) << 1) | (toCodePage ? 1 : 0);
-    auto found = handles_.find(key);
-    if (found == handles_.end()) {
-      iconv_t handle = kInvalid;
-      if (const auto name = IconvName(codePage)) {
-        handle = toCodePage ? iconv_open(name->c_str(), kNativeUtf16) : iconv_open(kNativeUtf16, name->c_str());
-      }
-      found = handles_.emplace(key, handle).first;
+    const auto name = IconvName(codePage);
+    if (!name) return std::nullopt;
+    std::lock_guard lock(mutex_);
+    const auto idle = idle_.find(key);
+    if (idle != idle_.end() && !idle->second.empty()) {
+      iconv_t handle = idle->second.back();
+      idle->second.pop_back();
+      return std::optional<Lease>(std::in_place, *this, key, handle);
     }
-    if (found->second == kInvalid) return std::nullopt;
-    iconv(found->second, nullptr, nullptr, nullptr, nullptr);
-    return found->second;
+    if (unknown_.contains(key)) return std::nullopt;
+    iconv_t handle = toCodePage ? iconv_open(name->c_str(), kNativeUtf16) : iconv_open(kNativeUtf16, name->c_str());
+    if (handle == kInvalid) {
+      unknown_.insert(key);
+      return std::nullopt;
+    }
+    return std::optional<Lease>(std::in_place, *this, key, handle);
   }
 
  private:
+  void Return(uint64_t key, iconv_t handle) {
+    iconv(handle, nullptr, nullptr, nullptr, nullptr);  // back to the initial shift state
+    std::lock_guard lock(mutex_);
+    idle_[key].push_back(handle);
+  }
+
   static inline const iconv_t kInvalid = reinterpret_cast<iconv_t>(-1);
-  std::map<uint64_t, iconv_t> handles_;
+  std::mutex mutex_;
+  std::map<uint64_t, std::vector<iconv_t>> idle_;
+  std::set<uint64_t> unknown_;
 };
 
-IconvCache& ThreadIconvCache() {
-  thread_local IconvCache cache;
-  return cache;
+IconvPool& Pool() {
+  static IconvPool pool;
+  return pool;
 }
 
 // Runs iconv over the whole input. At a character the target cannot hold, or a malformed input
@@ -295,8 +326,8 @@ EncodedText EncodeCodePage(std::u16string_view text, uint32_t codePage) {
     result.bytes = EncodeUtf16(text, codePage == kUtf16BeCodePage);
     return result;
   }
-  const auto handle = ThreadIconvCache().Get(codePage, true);
-  if (!handle) {
+  const auto lease = Pool().Borrow(codePage, true);
+  if (!lease) {
     result.lossless = false;
     return result;
   }
@@ -308,7 +339,7 @@ EncodedText EncodeCodePage(std::u16string_view text, uint32_t codePage) {
     const bool pair = left >= sizeof units && IsHighSurrogate(units[0]) && IsLowSurrogate(units[1]);
     return pair ? 2 * sizeof(char16_t) : sizeof(char16_t);
   };
-  result.lossless = ConvertAll(*handle, reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t),
+  result.lossless = ConvertAll(lease->Get(), reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t),
                                result.bytes, onInvalid);
   return result;
 }
@@ -319,8 +350,8 @@ DecodedText DecodeCodePage(std::string_view bytes, uint32_t codePage) {
     return DecodeUtf16(bytes, codePage == kUtf16BeCodePage);
   }
   DecodedText result;
-  const auto handle = ThreadIconvCache().Get(codePage, false);
-  if (!handle) {
+  const auto lease = Pool().Borrow(codePage, false);
+  if (!lease) {
     result.lossless = false;
     return result;
   }
@@ -330,7 +361,7 @@ DecodedText DecodeCodePage(std::string_view bytes, uint32_t codePage) {
     return 1;
   };
   std::string wide;
-  result.lossless = ConvertAll(*handle, bytes.data(), bytes.size(), wide, onInvalid);
+  result.lossless = ConvertAll(lease->Get(), bytes.data(), bytes.size(), wide, onInvalid);
   result.text.resize(wide.size() / sizeof(char16_t));
   std::memcpy(result.text.data(), wide.data(), result.text.size() * sizeof(char16_t));
   return result;
@@ -338,7 +369,7 @@ DecodedText DecodeCodePage(std::string_view bytes, uint32_t codePage) {
 
 bool IsCodePageKnown(uint32_t codePage) {
   if (codePage == kUtf8CodePage || codePage == kUtf16LeCodePage || codePage == kUtf16BeCodePage) return true;
-  return ThreadIconvCache().Get(codePage, true).has_value() && ThreadIconvCache().Get(codePage, false).has_value();
+  return Pool().Borrow(codePage, true).has_value() && Pool().Borrow(codePage, false).has_value();
 }
 
 std::u16string AsciiToUtf16(std::string_view ascii) {
