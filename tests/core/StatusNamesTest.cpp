@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Application.h"
-#include "support/TempFolder.h"
 
 namespace quelt::core {
 namespace {
@@ -38,26 +36,6 @@ TEST(StatusNamesTest, MsnPresenceNumbers) {
       {5, "away"},     {6, "on_the_phone"}, {7, "out_to_lunch"}, {8, "invisible"}, {9, ""},   {-2, ""},
   };
   for (const auto& [presence, key] : cases) EXPECT_EQ(MsnStatusKey(presence), key) << presence;
-}
-
-class FixedTexts final : public AppearanceResources {
- public:
-  void LoadSkin(const std::filesystem::path&, const std::u16string&) override {}
-  void LoadIcons(const std::filesystem::path&, const std::u16string&) override {}
-  void LoadLanguage(const std::filesystem::path&, const std::u16string&) override {}
-  void LoadKeypadMap(const std::filesystem::path&, const std::u16string&) override {}
-  std::u16string Text(std::string_view key) const override {
-    return key == "away" ? u"Away" : key == "busy" ? u"Busy" : u"";
-  }
-};
-
-TEST(StatusNamesTest, NamesComeFromTheLanguage) {
-  test::TempFolder folder;
-  Application application(SettingsEnvironment{.programFolder = folder.Path(), .documentsFolder = folder.Path()},
-                          nullptr, ApplicationParts{.appearance = std::make_shared<FixedTexts>()});
-  EXPECT_EQ(application.IcqStatusName(0x10001), u"Away");
-  EXPECT_EQ(application.MsnStatusName(2), u"Busy");
-  EXPECT_EQ(application.MsnStatusName(0), u"");
 }
 
 }  // namespace

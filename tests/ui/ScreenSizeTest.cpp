@@ -23,16 +23,11 @@ TEST(ScreenSizeTest, ConfiguredWidthSelectsTheScreen) {
 }
 
 TEST(ScreenSizeTest, EnvironmentChoosesTheScreenAndGarbageKeepsTheDefault) {
-  {
-    test::ScopedEnv env{"QUELT_SCREEN", "176x220"};
-    EXPECT_EQ(ScreenSizeFromEnvironment(), (ScreenSize{176, 220}));
+  for (const auto& [value, expected] : std::vector<std::pair<std::optional<std::string>, ScreenSize>>{
+           {"176x220", {176, 220}}, {"tiny", {240, 320}}, {std::nullopt, {240, 320}}}) {
+    test::ScopedEnv env{"QUELT_SCREEN", value};
+    EXPECT_EQ(ScreenSizeFromEnvironment(), expected);
   }
-  {
-    test::ScopedEnv env{"QUELT_SCREEN", "tiny"};
-    EXPECT_EQ(ScreenSizeFromEnvironment(), (ScreenSize{240, 320}));
-  }
-  test::ScopedEnv env{"QUELT_SCREEN", std::nullopt};
-  EXPECT_EQ(ScreenSizeFromEnvironment(), (ScreenSize{240, 320}));
 }
 
 }  // namespace
