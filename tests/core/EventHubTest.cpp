@@ -76,13 +76,13 @@ TEST_F(EventDeliveryTest, EveryCodeReachesExactlyItsDestinations) {
 
 TEST_F(EventDeliveryTest, CoreListenersRunOnTheHubThreadBeforeTheUserInterfaceSees) {
   std::atomic<bool> coreSawIt{false};
-  core_->onEvent = [&](const AppEventPtr& event) {
+  core_->OnEach([&](const AppEventPtr& event) {
     if (event->Code() == kOther) coreSawIt = true;
-  };
+  });
   std::atomic<bool> uiSawItAfterCore{false};
-  ui_->onEvent = [&](const AppEventPtr& event) {
+  ui_->OnEach([&](const AppEventPtr& event) {
     if (event->Code() == kOther) uiSawItAfterCore = coreSawIt.load();
-  };
+  });
   application_.PostEvent(MakeEvent(kOther));
   PostFenceAndWait();
   EXPECT_TRUE(uiSawItAfterCore);
@@ -126,9 +126,9 @@ TEST_F(EventDeliveryTest, EachProducersOrderHoldsOnBothSides) {
 
 TEST_F(EventDeliveryTest, ListenerAddedDuringDeliveryFirstSeesTheNextEvent) {
   auto late = std::make_shared<RecordingListener>();
-  core_->onEvent = [&](const AppEventPtr& event) {
+  core_->OnEach([&](const AppEventPtr& event) {
     if (event->Code() == kOther) application_.AddListener(late);
-  };
+  });
   application_.PostEvent(MakeEvent(kOther));
   PostFenceAndWait();
   EXPECT_EQ(late->Codes(), std::vector<int32_t>{ToInt(kFence)});
@@ -137,9 +137,9 @@ TEST_F(EventDeliveryTest, ListenerAddedDuringDeliveryFirstSeesTheNextEvent) {
 TEST_F(EventDeliveryTest, ListenerRemovedDuringDeliveryIsNotCalledAgain) {
   auto victim = std::make_shared<RecordingListener>();
   application_.AddListener(victim);  // registered after core_, so it would be called next
-  core_->onEvent = [&](const AppEventPtr& event) {
+  core_->OnEach([&](const AppEventPtr& event) {
     if (event->Code() == kOther) application_.RemoveListener(victim.get());
-  };
+  });
   application_.PostEvent(MakeEvent(kOther));
   PostFenceAndWait();
   EXPECT_TRUE(victim->Codes().empty());

@@ -54,12 +54,12 @@ TEST(UiDispatcherTest, ListenerUnregisteredDuringADrainIsNeverCalledAgain) {
   dispatcher.AddUiListener(second);
   dispatcher.AddUiListener(third);
   // On the first event, `first` closes `second` and then itself.
-  first->onEvent = [&](const AppEventPtr& event) {
+  first->OnEach([&](const AppEventPtr& event) {
     if (*PayloadOf<int>(*event) == 0) {
       dispatcher.RemoveUiListener(second.get());
       dispatcher.RemoveUiListener(first.get());
     }
-  };
+  });
   for (int i = 0; i < 3; ++i) dispatcher.DispatchToUi(Numbered(i));
   dispatcher.Drain();
   EXPECT_EQ(Numbers(*first), std::vector<int>{0});
@@ -74,7 +74,7 @@ TEST(UiDispatcherTest, ListenerDestroyedDuringADrainIsNotCalled) {
   std::weak_ptr<RecordingListener> watch = window;
   dispatcher.AddUiListener(closer);
   dispatcher.AddUiListener(window);
-  closer->onEvent = [&](const AppEventPtr&) { window.reset(); };
+  closer->OnEach([&](const AppEventPtr&) { window.reset(); });
   dispatcher.DispatchToUi(Numbered(0));
   dispatcher.Drain();
   EXPECT_TRUE(watch.expired());

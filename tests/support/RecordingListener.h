@@ -19,11 +19,19 @@ class RecordingListener : public core::EventListener {
     std::thread::id thread;
   };
 
-  // Runs inside OnEvent before the event is recorded, on the delivering thread.
-  std::function<void(const core::AppEventPtr&)> onEvent;
+  // `action` runs inside OnEvent before the event is recorded, on the delivering thread.
+  void OnEach(std::function<void(const core::AppEventPtr&)> action) {
+    std::lock_guard lock(mutex_);
+    action_ = std::move(action);
+  }
 
   void OnEvent(const core::AppEventPtr& event) override {
-    if (onEvent) onEvent(event);
+    std::function<void(const core::AppEventPtr&)> action;
+    {
+      std::lock_guard lock(mutex_);
+      action = action_;
+    }
+    if (action) action(event);
     {
       std::lock_guard lock(mutex_);
       received_.push_back({event, std::this_thread::get_id()});
@@ -77,6 +85,7 @@ class RecordingListener : public core::EventListener {
 
   mutable std::mutex mutex_;
   std::condition_variable changed_;
+  std::function<void(const core::AppEventPtr&)> action_;
   std::vector<Received> received_;
 };
 
