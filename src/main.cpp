@@ -27,9 +27,8 @@ constexpr uint32_t kShutdownWaitMs = 15000;
 int RunMessenger() {
   ui::MainWindowPort mainWindowPort;
   auto claim = core::ClaimSingleInstance(
-      core::kMainWindowClass, [&mainWindowPort](const platform::PortMessage& message) {
-        return mainWindowPort.Handle(message);
-      });
+      core::kMainWindowClass,
+      [&mainWindowPort](const platform::PortMessage& message) { return mainWindowPort.Handle(message); });
   if (claim.anotherIsRunning) {
     platform::Log("another copy is running; asked it to come to the front");
     return 0;

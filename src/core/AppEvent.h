@@ -52,7 +52,7 @@ struct ErrorPayload {  // IcqError
 };
 
 using StatusEvent = PayloadEvent<StatusPayload>;
-using TextEvent = PayloadEvent<std::u16string>;                // progress texts
+using TextEvent = PayloadEvent<std::u16string>;                 // progress texts
 using SettingsEvent = PayloadEvent<std::shared_ptr<Settings>>;  // SettingsChanged
 using FilePathEvent = PayloadEvent<std::filesystem::path>;      // DeleteFileRequest
 using ErrorEvent = PayloadEvent<ErrorPayload>;

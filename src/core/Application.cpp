@@ -128,8 +128,8 @@ void Application::RecreateSession(Service service) {
   const std::u16string& account = icq ? values.uin : values.msnEmail;
   if (!enabled || account.empty() || !parts_.sessions) return;
   // Built outside the lock: a new session registers listeners and reads settings.
-  auto created = icq ? parts_.sessions->CreateIcqSession(*this, account)
-                     : parts_.sessions->CreateMsnSession(*this, account);
+  auto created =
+      icq ? parts_.sessions->CreateIcqSession(*this, account) : parts_.sessions->CreateMsnSession(*this, account);
   if (!created) return;
   std::shared_ptr<ProtocolSession> previous;
   {

@@ -8,30 +8,21 @@ namespace quelt::core {
 
 void ApplicationController::OnEvent(const AppEventPtr& event) {
   switch (event->Code()) {
-    case EventCode::ConnectNetwork:
-      application_.RequestConnection();
-      break;
+    case EventCode::ConnectNetwork: application_.RequestConnection(); break;
     case EventCode::NetworkConnected:
       application_.NetworkDown().Reset();
       application_.NetworkUp().Set();
       break;
-    case EventCode::NetworkLost:
-      OnNetworkLost();
-      break;
+    case EventCode::NetworkLost: OnNetworkLost(); break;
     case EventCode::DeleteFileRequest:
       if (const auto* path = PayloadOf<std::filesystem::path>(*event)) {
         std::error_code ignored;
         std::filesystem::remove(*path, ignored);
       }
       break;
-    case EventCode::IcqAccountChanged:
-      OnAccountChanged(true);
-      break;
-    case EventCode::MsnAccountChanged:
-      OnAccountChanged(false);
-      break;
-    default:
-      break;
+    case EventCode::IcqAccountChanged: OnAccountChanged(true); break;
+    case EventCode::MsnAccountChanged: OnAccountChanged(false); break;
+    default: break;
   }
 }
 
@@ -44,7 +35,8 @@ void ApplicationController::OnNetworkLost() {
     session->OnNetworkLost();
     if (session->Presence() != -1) wantsOnline = true;
   }
-  if (wantsOnline) application_.PostEventDelayed(application_.Parts().timings.reconnectDelayMs, MakeEvent(EventCode::ConnectNetwork));
+  if (wantsOnline)
+    application_.PostEventDelayed(application_.Parts().timings.reconnectDelayMs, MakeEvent(EventCode::ConnectNetwork));
 }
 
 void ApplicationController::OnAccountChanged(bool icq) {

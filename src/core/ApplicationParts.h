@@ -15,11 +15,11 @@ class Settings;
 class ProtocolSession {
  public:
   virtual ~ProtocolSession() = default;
-  virtual void Start() = 0;          // after construction: start the worker and keep-alive threads
-  virtual void Stop() = 0;           // at quit: end the threads, without waiting
-  virtual void Disconnect() = 0;     // the account is about to be replaced: leave the server
-  virtual void Shutdown() = 0;       // and tear the session down
-  virtual void OnNetworkLost() = 0;  // the data connection is gone
+  virtual void Start() = 0;                            // after construction: start the worker and keep-alive threads
+  virtual void Stop() = 0;                             // at quit: end the threads, without waiting
+  virtual void Disconnect() = 0;                       // the account is about to be replaced: leave the server
+  virtual void Shutdown() = 0;                         // and tear the session down
+  virtual void OnNetworkLost() = 0;                    // the data connection is gone
   [[nodiscard]] virtual int32_t Presence() const = 0;  // -1 while the user wants to be offline
 };
 

@@ -17,8 +17,7 @@ constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 // The characters Unicode classifies as white space.
 bool IsWhiteSpace(char16_t c) {
   return (c >= 0x0009 && c <= 0x000D) || c == 0x0020 || c == 0x0085 || c == 0x00A0 || c == 0x1680 ||
-         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F ||
-         c == 0x3000;
+         (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 || c == 0x202F || c == 0x205F || c == 0x3000;
 }
 
 std::u16string_view Trim(std::u16string_view text) {
@@ -57,9 +56,7 @@ int32_t ParseInt(std::u16string_view value) {
   return magnitude >= kLimit ? std::numeric_limits<int32_t>::max() : static_cast<int32_t>(magnitude);
 }
 
-std::string ToAnsi(std::u16string_view text) {
-  return platform::EncodeCodePage(text, platform::kAnsiCodePage).bytes;
-}
+std::string ToAnsi(std::u16string_view text) { return platform::EncodeCodePage(text, platform::kAnsiCodePage).bytes; }
 
 std::u16string FromAnsi(std::string_view bytes) {
   return platform::DecodeCodePage(bytes, platform::kAnsiCodePage).text;
@@ -206,9 +203,7 @@ class ConfigWriter {
   void NonEmpty(std::u16string_view key, std::u16string_view value) {
     if (!value.empty()) Line(key, value);
   }
-  void Action(std::u16string_view key, KeyAction action) {
-    Line(key, platform::AsciiToUtf16(KeyActionName(action)));
-  }
+  void Action(std::u16string_view key, KeyAction action) { Line(key, platform::AsciiToUtf16(KeyActionName(action))); }
 
   [[nodiscard]] std::string Utf8() const { return platform::Utf16ToUtf8(text_); }
 
@@ -218,12 +213,9 @@ class ConfigWriter {
 
 std::u16string_view ProxyTypeName(ProxyType type) {
   switch (type) {
-    case ProxyType::Socks5:
-      return u"SOCKS5";
-    case ProxyType::Http:
-      return u"HTTP";
-    case ProxyType::None:
-      break;
+    case ProxyType::Socks5: return u"SOCKS5";
+    case ProxyType::Http: return u"HTTP";
+    case ProxyType::None: break;
   }
   return u"NONE";
 }

@@ -31,9 +31,7 @@ class DelayedPoster {
     std::chrono::steady_clock::time_point due;
     uint64_t order;  // keeps posts with the same due time in the order they were made
     AppEventPtr event;
-    bool operator>(const Pending& other) const {
-      return due != other.due ? due > other.due : order > other.order;
-    }
+    bool operator>(const Pending& other) const { return due != other.due ? due > other.due : order > other.order; }
   };
 
   void Run();

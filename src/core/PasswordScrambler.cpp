@@ -64,8 +64,7 @@ std::string UnscrambleBytes(std::string_view scrambled) {
 
 std::u16string EncodePassword(std::u16string_view password) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  const std::string scrambled =
-      ScrambleBytes(platform::EncodeCodePage(password, platform::kAnsiCodePage).bytes);
+  const std::string scrambled = ScrambleBytes(platform::EncodeCodePage(password, platform::kAnsiCodePage).bytes);
   std::u16string value(kPrefix);
   value.reserve(kPrefix.size() + 2 * scrambled.size());
   for (const char c : scrambled) {

@@ -66,10 +66,9 @@ struct SettingsValues {
   int32_t delay1 = 2000;
   bool animateSmileList = true;
   KeyAction leftSoftKey = KeyAction::QuickSearch;
-  std::array<KeyAction, 10> keys = {KeyAction::Quit,     KeyAction::ShowOffline, KeyAction::Sound,
-                                    KeyAction::Vibro,    KeyAction::Chat,        KeyAction::Info,
-                                    KeyAction::Find,     KeyAction::Settings,    KeyAction::Scrolling,
-                                    KeyAction::QuickSearch};
+  std::array<KeyAction, 10> keys = {KeyAction::Quit,      KeyAction::ShowOffline, KeyAction::Sound, KeyAction::Vibro,
+                                    KeyAction::Chat,      KeyAction::Info,        KeyAction::Find,  KeyAction::Settings,
+                                    KeyAction::Scrolling, KeyAction::QuickSearch};
 
   bool operator==(const SettingsValues&) const = default;
 };

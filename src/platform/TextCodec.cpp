@@ -215,8 +215,8 @@ bool ConvertAll(iconv_t handle, const char* input, size_t inputSize, std::string
     char* out = buffer.data();
     size_t outLeft = buffer.size();
     // Once the input is used up, a call without input writes out any pending shift sequence.
-    const size_t converted = flushing ? iconv(handle, nullptr, nullptr, &out, &outLeft)
-                                      : iconv(handle, &in, &inLeft, &out, &outLeft);
+    const size_t converted =
+        flushing ? iconv(handle, nullptr, nullptr, &out, &outLeft) : iconv(handle, &in, &inLeft, &out, &outLeft);
     const int error = converted == static_cast<size_t>(-1) ? errno : 0;
     output.append(buffer.data(), buffer.size() - outLeft);
     if (error == E2BIG) {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/screen/Input.h"
 #include "platform/screen/Geometry.h"
+#include "platform/screen/Input.h"
 
 namespace quelt::platform {
 class Font;

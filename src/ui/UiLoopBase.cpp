@@ -38,9 +38,7 @@ void UiLoopBase::Quit(int exitCode) {
 void UiLoopBase::Handle(const platform::InputEvent& input) {
   using Kind = platform::InputEvent::Kind;
   switch (input.kind) {
-    case Kind::Wake:
-      dispatcher_.Drain();
-      break;
+    case Kind::Wake: dispatcher_.Drain(); break;
     case Kind::Key:
       if (window_) window_->OnKey(input.key);
       break;
@@ -60,11 +58,8 @@ void UiLoopBase::Handle(const platform::InputEvent& input) {
       platform::Log("asked to come to the front");
       Raise();
       break;
-    case Kind::Redraw:
-      invalid_ = true;
-      break;
-    case Kind::Text:
-      break;
+    case Kind::Redraw: invalid_ = true; break;
+    case Kind::Text: break;
   }
 }
 

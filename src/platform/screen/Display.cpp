@@ -148,8 +148,7 @@ InputEvent Display::WaitInput() {
     }
     if (event.type == state_->activateType) return {.kind = InputEvent::Kind::Activate};
     switch (event.type) {
-      case SDL_QUIT:
-        return {.kind = InputEvent::Kind::Quit};
+      case SDL_QUIT: return {.kind = InputEvent::Kind::Quit};
       case SDL_KEYDOWN: {
         const Key key = KeyFor(event.key.keysym);
         if (key != Key::None) return {.kind = InputEvent::Kind::Key, .key = key};
@@ -168,8 +167,7 @@ InputEvent Display::WaitInput() {
           return {.kind = InputEvent::Kind::Redraw};
         }
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }

@@ -95,7 +95,8 @@ int Font::TextWidth(std::u16string_view text) const {
 void Font::Draw(Surface& surface, int x, int y, std::u16string_view text, Color color, const Rect& clip) const {
   if (text.empty() || clip.width <= 0 || clip.height <= 0) return;
   const auto units = ToUcs2(text);
-  SDL_Surface* rendered = TTF_RenderUNICODE_Blended(handle_->font, units.data(), SDL_Color{color.r, color.g, color.b, 255});
+  SDL_Surface* rendered =
+      TTF_RenderUNICODE_Blended(handle_->font, units.data(), SDL_Color{color.r, color.g, color.b, 255});
   if (rendered == nullptr) return;
   SDL_Rect clipRect{clip.x, clip.y, clip.width, clip.height};
   SDL_SetClipRect(surface.Raw(), &clipRect);
