@@ -13,6 +13,7 @@
 #include "platform/Log.h"
 #include "platform/Registry.h"
 #include "platform/screen/Display.h"
+#include "resources/TextResources.h"
 #include "ui/DisplayUiLoop.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowPort.h"
@@ -52,7 +53,9 @@ int RunMessenger() {
   ui::DisplayUiLoop loop(*dispatcher, *display, screen);
   core::SettingsEnvironment environment{
       .programFolder = programFolder, .documentsFolder = platform::DocumentsFolder(), .screenWidth = screen.width};
-  auto application = std::make_unique<core::Application>(environment, dispatcher);
+  auto texts = std::make_shared<resources::TextResources>();
+  auto application =
+      std::make_unique<core::Application>(environment, dispatcher, core::ApplicationParts{.language = texts});
   application->Initialise();
 
   auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);

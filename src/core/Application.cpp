@@ -36,12 +36,14 @@ Application::~Application() {
 void Application::Initialise() {
   const auto settings = GetSettings();
   const SettingsValues values = settings->Values();
-  if (const auto& appearance = parts_.appearance) {
-    const auto& folder = environment_.programFolder;
-    appearance->LoadSkin(folder / "Skin", values.skinSource);
-    appearance->LoadIcons(folder / "Icons", values.iconsSource);
-    appearance->LoadLanguage(folder / "Language", values.langSource);
-    appearance->LoadKeypadMap(folder / "QSearch", values.qsearchSource);
+  const auto& folder = environment_.programFolder;
+  if (const auto& look = parts_.look) {
+    look->LoadSkin(folder / "Skin", values.skinSource);
+    look->LoadIcons(folder / "Icons", values.iconsSource);
+  }
+  if (const auto& language = parts_.language) {
+    language->LoadLanguage(folder / "Language", values.langSource);
+    language->LoadKeypadMap(folder / "QSearch", values.qsearchSource);
   }
   icqTraffic_.store(0);
   msnTraffic_.store(0);
@@ -164,15 +166,13 @@ void Application::StopSessions() {
 
 void Application::Stop() { hub_.Stop(); }
 
-std::u16string Application::IcqStatusName(uint32_t status) const {
-  const std::string_view key = IcqStatusKey(status);
-  return key.empty() || !parts_.appearance ? std::u16string() : parts_.appearance->Text(key);
+std::u16string Application::Text(std::string_view key) const {
+  return key.empty() || !parts_.language ? std::u16string() : parts_.language->Text(key);
 }
 
-std::u16string Application::MsnStatusName(int32_t status) const {
-  const std::string_view key = MsnStatusKey(status);
-  return key.empty() || !parts_.appearance ? std::u16string() : parts_.appearance->Text(key);
-}
+std::u16string Application::IcqStatusName(uint32_t status) const { return Text(IcqStatusKey(status)); }
+
+std::u16string Application::MsnStatusName(int32_t status) const { return Text(MsnStatusKey(status)); }
 
 void Application::SetNetworkStateBits(uint32_t lowBits) {
   std::lock_guard lock(mutex_);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "core/AppEvent.h"
 #include "core/ApplicationParts.h"
@@ -59,6 +60,8 @@ class Application {
   // Ends the hub thread after the event it is delivering; later posts reach no core listener.
   void Stop();
 
+  // A user-interface text in the current language; empty when the language file has none.
+  [[nodiscard]] std::u16string Text(std::string_view key) const;
   // Status text in the current language; empty for an unknown status.
   [[nodiscard]] std::u16string IcqStatusName(uint32_t status) const;
   [[nodiscard]] std::u16string MsnStatusName(int32_t status) const;

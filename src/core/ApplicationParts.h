@@ -33,16 +33,22 @@ class SessionFactory {
                                                                           const std::u16string& email) = 0;
 };
 
-// The look and the texts: skin, icon set, language file and keypad map. Each load takes the
-// set's folder and the file name the settings give; failures leave the built-in defaults.
-class AppearanceResources {
+// The look: skin and icon set. Each load takes the set's folder and the file name the settings
+// give; a failure leaves the built-in defaults.
+class LookResources {
  public:
-  virtual ~AppearanceResources() = default;
+  virtual ~LookResources() = default;
   virtual void LoadSkin(const std::filesystem::path& folder, const std::u16string& file) = 0;
   virtual void LoadIcons(const std::filesystem::path& folder, const std::u16string& file) = 0;
-  virtual void LoadLanguage(const std::filesystem::path& folder, const std::u16string& file) = 0;
-  virtual void LoadKeypadMap(const std::filesystem::path& folder, const std::u16string& file) = 0;
-  // A user-interface text by its language key; empty when the language file has none.
+};
+
+// The user-interface texts and the quick-search keypad map. A failed load changes nothing.
+class LanguageResources {
+ public:
+  virtual ~LanguageResources() = default;
+  virtual bool LoadLanguage(const std::filesystem::path& folder, const std::u16string& file) = 0;
+  virtual bool LoadKeypadMap(const std::filesystem::path& folder, const std::u16string& file) = 0;
+  // A text by its language key; empty when the language file has none. Any thread.
   [[nodiscard]] virtual std::u16string Text(std::string_view key) const = 0;
 };
 
@@ -70,7 +76,8 @@ struct ApplicationTimings {
 // The subsystems an application is built from. Any of them may be absent in a build or a test;
 // the application then skips what it would have asked of it.
 struct ApplicationParts {
-  std::shared_ptr<AppearanceResources> appearance;
+  std::shared_ptr<LookResources> look;
+  std::shared_ptr<LanguageResources> language;
   std::shared_ptr<DownloadListStore> downloads;
   std::shared_ptr<SessionFactory> sessions;
   std::shared_ptr<ConnectionRequester> connections;

@@ -10,7 +10,6 @@
 namespace quelt::ui {
 namespace {
 constexpr int kTitlePadding = 3;
-constexpr std::u16string_view kQuitLabel = u"Quit";
 }  // namespace
 
 MainWindow::MainWindow(core::Application& application, UiLoop& loop, ScreenSize screen)
@@ -25,7 +24,7 @@ void MainWindow::Paint(platform::Surface& surface) {
   }
   surface.Fill({0, titleHeight, surface.Width(), 1}, look_.rule);
   const auto bar = SoftKeyBar::Area(surface.Width(), surface.Height(), fonts_.softKeys.get());
-  SoftKeyBar::Paint(surface, bar, look_, fonts_.softKeys.get(), kQuitLabel, {});
+  SoftKeyBar::Paint(surface, bar, look_, fonts_.softKeys.get(), application_.Text("quit"), {});
 }
 
 bool MainWindow::OnKey(platform::Key key) {

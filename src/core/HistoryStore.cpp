@@ -1,0 +1,162 @@
+#include "core/HistoryStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "core/HistoryIndex.h"
+#include "core/LockedFile.h"
+
+namespace quelt::core {
+namespace {
+
+constexpr uint8_t kByteOrderMark[] = {0xFF, 0xFE};
+constexpr uint64_t kMaxFileOffset = UINT32_MAX;
+
+std::optional<LockedFile> OpenLocked(const std::filesystem::path& path, int flags, LockedFile::Lock lock,
+                                     const HistoryTimings& timings, int& error) {
+  return LockedFile::Open(path, flags, lock, {timings.lockRetryMs, timings.lockWaitLimitMs}, error);
+}
+
+void AppendUtf16Le(std::vector<uint8_t>& out, std::u16string_view text) {
+  for (const char16_t c : text) {
+    out.push_back(static_cast<uint8_t>(c));
+    out.push_back(static_cast<uint8_t>(c >> 8));
+  }
+}
+
+std::u16string DecodeUtf16Le(std::span<const uint8_t> bytes) {
+  std::u16string text(bytes.size() / 2, u'\0');
+  for (size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(bytes[2 * i] | bytes[2 * i + 1] << 8);
+  return text;
+}
+
+// Opens a file for writing; the participants and text files may need the account folder made
+// first. HISTORY_FOLDER itself is never created.
+std::optional<LockedFile> OpenForWriting(const std::filesystem::path& path, const std::filesystem::path& folder,
+                                         const HistoryTimings& timings) {
+  int error = 0;
+  auto file = OpenLocked(path, O_RDWR | O_CREAT, LockedFile::Lock::Exclusive, timings, error);
+  if (file || error != ENOENT || folder.empty()) return file;
+  if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return std::nullopt;
+  return OpenLocked(path, O_RDWR | O_CREAT, LockedFile::Lock::Exclusive, timings, error);
+}
+
+bool WriteParticipantsFile(const Conversation& conversation, const std::vector<std::u16string>& participants,
+                           const HistoryTimings& timings) {
+  const HistoryPaths& paths = conversation.Paths();
+  auto file = OpenForWriting(paths.participantsFile, paths.accountFolder, timings);
+  if (!file) return false;
+  std::vector<uint8_t> bytes(std::begin(kByteOrderMark), std::end(kByteOrderMark));
+  for (size_t i = 1; i < participants.size(); ++i) {
+    AppendUtf16Le(bytes, participants[i]);
+    AppendUtf16Le(bytes, u"\r\n");
+  }
+  // Truncated only now: opening with O_TRUNC would cut the file before the lock is held.
+  return file->Truncate(0) && file->WriteAt(0, bytes) && file->Close();
+}
+
+}  // namespace
+
+bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16string_view senderId,
+                   std::u16string_view text, const HistoryTimings& timings) {
+  if (auto participants = conversation.TakePendingParticipants()) {
+    if (!WriteParticipantsFile(conversation, *participants, timings)) {
+      conversation.MarkParticipantsFilePending();
+      return false;
+    }
+  }
+  const HistoryPaths& paths = conversation.Paths();
+  if (text.size() > kMaxFileOffset / 2) return false;
+  const auto textLength = static_cast<uint32_t>(text.size() * 2);
+
+  // The text file stays locked until the index record is written, so that clearing the history
+  // or another append can never come between a text and its record.
+  auto textFile = OpenForWriting(paths.textFile, paths.accountFolder, timings);
+  if (!textFile) return false;
+  const std::optional<uint64_t> textSize = textFile->Size();
+  if (!textSize) return false;
+  std::vector<uint8_t> entry;
+  entry.reserve(size_t{textLength} + 6);
+  if (*textSize == 0) entry.assign(std::begin(kByteOrderMark), std::end(kByteOrderMark));
+  const uint64_t offset = *textSize + entry.size();
+  // A wrapped 32-bit offset would point the record at some older message.
+  if (offset > kMaxFileOffset) return false;
+  AppendUtf16Le(entry, text);
+  AppendUtf16Le(entry, u"\r\n");
+  const auto undoText = [&] {
+    (void)textFile->Truncate(*textSize);
+    return false;
+  };
+  if (!textFile->WriteAt(*textSize, entry)) return undoText();
+
+  auto indexFile = OpenForWriting(paths.indexFile, {}, timings);
+  if (!indexFile) return undoText();
+  const std::optional<uint64_t> indexSize = indexFile->Size();
+  if (!indexSize) return undoText();
+  // A torn record from an interrupted write is dropped; a torn header is written again.
+  const uint64_t whole = *indexSize - *indexSize % kIndexRecordSize;
+  if (whole != *indexSize && !indexFile->Truncate(whole)) return undoText();
+  std::vector<uint8_t> bytes;
+  if (whole == 0) {
+    const auto header = EncodeIndexHeader();
+    bytes.assign(header.begin(), header.end());
+  }
+  const auto record =
+      EncodeIndexRecord({time, conversation.SenderPosition(senderId), static_cast<uint32_t>(offset), textLength});
+  bytes.insert(bytes.end(), record.begin(), record.end());
+  if (!indexFile->WriteAt(whole, bytes)) {
+    (void)indexFile->Truncate(whole);
+    return undoText();
+  }
+  if (!indexFile->Close()) return undoText();
+  return true;
+}
+
+std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip,
+                                                    const HistoryTimings& timings) {
+  const HistoryPaths& paths = conversation.Paths();
+  // Locks are always taken text file first, then index file, by readers and writers alike.
+  int error = 0;
+  auto textFile = OpenLocked(paths.textFile, O_RDONLY, LockedFile::Lock::Shared, timings, error);
+  if (!textFile) return std::nullopt;
+  auto indexFile = OpenLocked(paths.indexFile, O_RDONLY, LockedFile::Lock::Shared, timings, error);
+  if (!indexFile) return std::nullopt;
+  const std::optional<uint64_t> indexSize = indexFile->Size();
+  const std::optional<uint64_t> textSize = textFile->Size();
+  if (!indexSize || !textSize) return std::nullopt;
+  const std::optional<IndexRange> range = PageRange(*indexSize, skip);
+  if (!range) return std::nullopt;
+  std::vector<uint8_t> records(range->end - range->begin);
+  if (!indexFile->ReadAt(range->begin, records)) return std::nullopt;
+
+  std::vector<HistoryMessage> page;
+  std::vector<uint8_t> bytes;
+  for (size_t at = 0; at < records.size(); at += kIndexRecordSize) {
+    const auto record = DecodeIndexRecord(std::span(records).subspan(at));
+    if (!record || uint64_t{record->textOffset} + record->textLength > *textSize) continue;
+    bytes.resize(record->textLength);
+    if (!bytes.empty() && !textFile->ReadAt(record->textOffset, bytes)) continue;
+    page.push_back({record->time, record->sender, DecodeUtf16Le(bytes)});
+  }
+  std::reverse(page.begin(), page.end());
+  return page;
+}
+
+void ClearHistory(Conversation& conversation, const HistoryTimings& timings) {
+  const HistoryPaths& paths = conversation.Paths();
+  // Holding both locks keeps the deletion from falling between an append's text and its record.
+  // Files that stay locked (or are missing) are deleted all the same.
+  int error = 0;
+  auto textFile = OpenLocked(paths.textFile, O_RDONLY, LockedFile::Lock::Exclusive, timings, error);
+  auto indexFile = OpenLocked(paths.indexFile, O_RDONLY, LockedFile::Lock::Exclusive, timings, error);
+  std::error_code ignored;
+  if (conversation.HasParticipantsFile()) std::filesystem::remove(paths.participantsFile, ignored);
+  std::filesystem::remove(paths.indexFile, ignored);
+  std::filesystem::remove(paths.textFile, ignored);
+  conversation.MarkParticipantsFilePending();
+}
+
+}  // namespace quelt::core

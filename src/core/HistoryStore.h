@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Conversation.h"
+#include "core/MessageTime.h"
+
+namespace quelt::core {
+
+// One message read back from a history.
+struct HistoryMessage {
+  MessageTime time;
+  uint8_t sender = 0;  // position in the participant list, 255 when unknown
+  std::u16string text;
+
+  bool operator==(const HistoryMessage&) const = default;
+};
+
+// How long an operation waits for a history file that another thread or process is using: it
+// tries again every lockRetryMs and gives up after lockWaitLimitMs.
+struct HistoryTimings {
+  uint32_t lockRetryMs = 500;
+  uint32_t lockWaitLimitMs = 5000;
+};
+
+// Appends a message to the conversation's text and index files, creating the account folder
+// (one level) and the files when missing. Either the whole message is stored or, on failure,
+// nothing; false also when a file stayed locked for the whole wait. Called on the engines'
+// threads.
+[[nodiscard]] bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16string_view senderId,
+                                 std::u16string_view text, const HistoryTimings& timings = {});
+
+// Up to ten messages, newest first, just older than the `skip` newest ones. Records that point
+// outside the text file are left out. Nothing when the history is missing, the page is empty or
+// the files cannot be read.
+[[nodiscard]] std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip,
+                                                                  const HistoryTimings& timings = {});
+
+// Deletes the conversation's history files; a multi-party conversation writes its participants
+// again with the next append.
+void ClearHistory(Conversation& conversation, const HistoryTimings& timings = {});
+
+}  // namespace quelt::core

@@ -1,0 +1,37 @@
+#include "platform/CaseMapping.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+namespace quelt::platform {
+namespace {
+
+// The process locale is left alone: the program never calls setlocale, and a locale object of our
+// own keeps the mapping independent of the environment the program was started from.
+locale_t CaseLocale() {
+  static const locale_t kLocale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  return kLocale;
+}
+
+bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+char16_t Checked(char16_t original, wint_t mapped) {
+  if (mapped > 0xFFFF || IsSurrogate(static_cast<char16_t>(mapped))) return original;
+  return static_cast<char16_t>(mapped);
+}
+
+}  // namespace
+
+char16_t ToUpperCase(char16_t c) {
+  if (IsSurrogate(c)) return c;
+  if (const locale_t locale = CaseLocale()) return Checked(c, towupper_l(c, locale));
+  return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+char16_t ToLowerCase(char16_t c) {
+  if (IsSurrogate(c)) return c;
+  if (const locale_t locale = CaseLocale()) return Checked(c, towlower_l(c, locale));
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + u'a' - u'A') : c;
+}
+
+}  // namespace quelt::platform

@@ -1,0 +1,11 @@
+#pragma once
+
+namespace quelt::platform {
+
+// Simple (one code unit to one code unit) Unicode case mapping of the Basic Multilingual Plane,
+// standing in for the handset's user-locale conversion. Characters without a case, surrogates and
+// characters whose other case lies outside the plane come back unchanged. Any thread.
+[[nodiscard]] char16_t ToUpperCase(char16_t c);
+[[nodiscard]] char16_t ToLowerCase(char16_t c);
+
+}  // namespace quelt::platform
