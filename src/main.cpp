@@ -9,6 +9,7 @@
 #include "core/HomeComponentRegistration.h"
 #include "core/SessionWorker.h"
 #include "core/SingleInstance.h"
+#include "net/ConnectionWatcher.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
@@ -54,8 +55,9 @@ int RunMessenger() {
   core::SettingsEnvironment environment{
       .programFolder = programFolder, .documentsFolder = platform::DocumentsFolder(), .screenWidth = screen.width};
   auto texts = std::make_shared<resources::TextResources>();
-  auto application =
-      std::make_unique<core::Application>(environment, dispatcher, core::ApplicationParts{.language = texts});
+  auto application = std::make_unique<core::Application>(
+      environment, dispatcher,
+      core::ApplicationParts{.language = texts, .connections = std::make_shared<net::ConnectionWatcher>()});
   application->Initialise();
 
   auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);

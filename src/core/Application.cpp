@@ -182,7 +182,7 @@ void Application::SetNetworkStateBits(uint32_t lowBits) {
 
 void Application::RequestConnection() {
   if ((networkState_.load() & 1) != 0 || !parts_.connections) return;
-  parts_.connections->RequestConnection();
+  parts_.connections->RequestConnection(*this);
 }
 
 void Application::AddTraffic(Service service, uint32_t bytes) {

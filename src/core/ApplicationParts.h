@@ -64,7 +64,7 @@ class DownloadListStore {
 class ConnectionRequester {
  public:
   virtual ~ConnectionRequester() = default;
-  virtual void RequestConnection() = 0;
+  virtual void RequestConnection(Application& application) = 0;
 };
 
 // The application's own delays, shortened by tests.

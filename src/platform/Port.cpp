@@ -20,6 +20,7 @@
 
 #include "platform/Folders.h"
 #include "platform/Log.h"
+#include "platform/UniqueFd.h"
 
 namespace quelt::platform {
 namespace {
@@ -42,31 +43,6 @@ uint32_t ReadLe32(const uint8_t* bytes) {
 void AppendLe32(std::vector<uint8_t>& out, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
 }
-
-class Descriptor {
- public:
-  Descriptor() = default;
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() { Reset(); }
-  Descriptor(Descriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    if (this != &other) {
-      Reset();
-      fd_ = std::exchange(other.fd_, -1);
-    }
-    return *this;
-  }
-
-  [[nodiscard]] int Get() const { return fd_; }
-  [[nodiscard]] bool Valid() const { return fd_ >= 0; }
-  void Reset() {
-    if (fd_ >= 0) close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_ = -1;
-};
 
 std::optional<sockaddr_un> SocketAddress(const std::filesystem::path& path) {
   sockaddr_un address{};
@@ -134,11 +110,11 @@ bool WriteExactly(int fd, const uint8_t* data, size_t size, Clock::time_point de
 
 // A non-blocking socket connected to the port, or nothing (the connect is bounded by the
 // deadline, through the send time-out that Unix sockets apply to a blocking connect).
-Descriptor ConnectToPort(std::string_view windowClass, Clock::time_point deadline, int* connectError = nullptr) {
+UniqueFd ConnectToPort(std::string_view windowClass, Clock::time_point deadline, int* connectError = nullptr) {
   const auto path = PortPath(windowClass);
   const auto address = SocketAddress(path);
   if (!address || !IsOwnFolder(path.parent_path())) return {};
-  Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (!socket.Valid()) return {};
   const int waitMs = std::max(1, MillisecondsUntil(deadline));
   const timeval limit{waitMs / 1000, (waitMs % 1000) * 1000};
@@ -195,7 +171,7 @@ bool PortExists(std::string_view windowClass) {
 std::optional<uint32_t> SendToPort(std::string_view windowClass, const PortMessage& message, uint32_t timeoutMs) {
   if (message.bytes.size() > kMaxPortPayload) return std::nullopt;
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-  const Descriptor socket = ConnectToPort(windowClass, deadline);
+  const UniqueFd socket = ConnectToPort(windowClass, deadline);
   if (!socket.Valid()) return std::nullopt;
   const auto wire = SerializePortMessage(message);
   if (!WriteExactly(socket.Get(), wire.data(), wire.size(), deadline)) return std::nullopt;
@@ -208,9 +184,9 @@ struct PortListener::State {
   std::string windowClass;
   std::filesystem::path path;
   Handler handler;
-  Descriptor lock;
-  Descriptor listening;
-  Descriptor stop;
+  UniqueFd lock;
+  UniqueFd listening;
+  UniqueFd stop;
   dev_t device = 0;
   ino_t inode = 0;
   std::thread thread;
@@ -246,7 +222,7 @@ void PortListener::State::Run() {
       }
       if (fds[1].revents != 0) return;
       if (fds[0].revents == 0) continue;
-      const Descriptor connection(accept4(listening.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+      const UniqueFd connection(accept4(listening.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
       if (!connection.Valid()) continue;
       try {
         Serve(connection.Get());
@@ -272,10 +248,10 @@ std::unique_ptr<PortListener> PortListener::Listen(std::string_view windowClass,
   // The lock beside the socket decides which process owns the class, so two copies started at
   // once cannot both take over a stale socket file. It is held for the listener's lifetime.
   const auto lockPath = state->path.string() + ".lock";
-  state->lock = Descriptor(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  state->lock = UniqueFd(open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
   if (!state->lock.Valid() || flock(state->lock.Get(), LOCK_EX | LOCK_NB) != 0) return nullptr;
 
-  state->listening = Descriptor(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+  state->listening = UniqueFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   if (!state->listening.Valid()) return nullptr;
   const auto* socketAddress = reinterpret_cast<const sockaddr*>(&*address);
   if (bind(state->listening.Get(), socketAddress, sizeof *address) != 0) {
@@ -296,7 +272,7 @@ std::unique_ptr<PortListener> PortListener::Listen(std::string_view windowClass,
   }
   state->device = status.st_dev;
   state->inode = status.st_ino;
-  state->stop = Descriptor(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+  state->stop = UniqueFd(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
   if (!state->stop.Valid()) {
     unlink(state->path.c_str());
     return nullptr;

@@ -66,7 +66,7 @@ class FakeSessionFactory final : public core::SessionFactory {
 
 class FakeConnectionRequester final : public core::ConnectionRequester {
  public:
-  void RequestConnection() override { ++requests; }
+  void RequestConnection(core::Application&) override { ++requests; }
   std::atomic<int> requests{0};
 };
 
