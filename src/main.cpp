@@ -1,6 +1,7 @@
 // The messenger's entry point: one copy per user, the display, the application and the
 // user-interface loop, then a bounded wait for the protocol connections to wind down.
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/HomeComponentRegistration.h"
 #include "core/SessionWorker.h"
 #include "core/SingleInstance.h"
+#include "icq/IcqSessionFactory.h"
 #include "net/ConnectionWatcher.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
@@ -57,7 +59,9 @@ int RunMessenger() {
   auto texts = std::make_shared<resources::TextResources>();
   auto application = std::make_unique<core::Application>(
       environment, dispatcher,
-      core::ApplicationParts{.language = texts, .connections = std::make_shared<net::ConnectionWatcher>()});
+      core::ApplicationParts{.language = texts,
+                             .sessions = std::make_shared<icq::IcqSessionFactory>(),
+                             .connections = std::make_shared<net::ConnectionWatcher>()});
   application->Initialise();
 
   auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);
@@ -74,7 +78,10 @@ int RunMessenger() {
   mainWindowPort.Detach();
   claim.port.reset();
   if (!core::WaitForWorkersToEnd(kShutdownWaitMs)) {
+    // Threads still winding down use the application; ending the process cuts them off.
     platform::Log("connections still open after %u ms; leaving anyway", kShutdownWaitMs);
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
   }
   return exitCode;
 }

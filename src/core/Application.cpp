@@ -3,11 +3,14 @@
 #include "core/ApplicationController.h"
 #include "core/EventRouting.h"
 #include "core/StatusNames.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
 
 namespace quelt::core {
 
 namespace {
 constexpr uint32_t kNetworkStateMask = 0x0F;
+constexpr uint32_t kSessionEndWaitMs = 20000;
 constexpr uint32_t kNotConnected = 8;
 }  // namespace
 
@@ -21,16 +24,25 @@ Application::Application(SettingsEnvironment environment, std::shared_ptr<UiDisp
       delayed_([this](AppEventPtr event) { PostEvent(std::move(event)); }) {}
 
 Application::~Application() {
+  StopSessions();
+  // Session threads post to this object until they end; it must outlive them.
+  std::vector<std::weak_ptr<ProtocolSession>> created;
+  {
+    std::lock_guard lock(recreateMutex_);
+    created = createdSessions_;
+  }
+  const uint32_t start = platform::Ticks();
+  for (const auto& weak : created) {
+    if (auto session = weak.lock()) {
+      session->Stop();
+      const uint32_t spent = platform::Ticks() - start;
+      if (!session->WaitUntilEnded(spent < kSessionEndWaitMs ? kSessionEndWaitMs - spent : 0)) {
+        platform::Log("a session is still running as the application goes");
+      }
+    }
+  }
   hub_.Stop();
   hub_.Join();
-  // Sessions go while the hub still exists, since they unregister their listeners from it.
-  std::shared_ptr<ProtocolSession> icq;
-  std::shared_ptr<ProtocolSession> msn;
-  {
-    std::lock_guard lock(mutex_);
-    icq = std::move(icqSession_);
-    msn = std::move(msnSession_);
-  }
 }
 
 void Application::Initialise() {
@@ -133,6 +145,8 @@ void Application::RecreateSession(Service service) {
   auto created =
       icq ? parts_.sessions->CreateIcqSession(*this, account) : parts_.sessions->CreateMsnSession(*this, account);
   if (!created) return;
+  std::erase_if(createdSessions_, [](const auto& session) { return session.expired(); });
+  createdSessions_.push_back(created);
   std::shared_ptr<ProtocolSession> previous;
   {
     std::lock_guard lock(mutex_);
@@ -165,6 +179,16 @@ void Application::StopSessions() {
 }
 
 void Application::Stop() { hub_.Stop(); }
+
+void Application::SetUserMessage(std::u16string text) {
+  std::lock_guard lock(mutex_);
+  userMessage_ = std::move(text);
+}
+
+std::u16string Application::TakeUserMessage() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(userMessage_, {});
+}
 
 std::u16string Application::Text(std::string_view key) const {
   return key.empty() || !parts_.language ? std::u16string() : parts_.language->Text(key);

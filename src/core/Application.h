@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/AppEvent.h"
 #include "core/ApplicationParts.h"
@@ -26,7 +27,8 @@ enum class Service { Icq, Msn };
 class Application {
  public:
   Application(SettingsEnvironment environment, std::shared_ptr<UiDispatcher> dispatcher, ApplicationParts parts = {});
-  // Stops the hub and the delayed posts and joins their threads.
+  // Stops the sessions and the hub, waits (a bounded time) for the threads of every session it
+  // created to end, and joins its own threads.
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -59,6 +61,11 @@ class Application {
   void StopSessions();
   // Ends the hub thread after the event it is delivering; later posts reach no core listener.
   void Stop();
+
+  // A text for the user from an engine (a refused login, a disconnection), shown by the main
+  // window on the next ViewRefresh. Taking it empties the field.
+  void SetUserMessage(std::u16string text);
+  [[nodiscard]] std::u16string TakeUserMessage();
 
   // A user-interface text in the current language; empty when the language file has none.
   [[nodiscard]] std::u16string Text(std::string_view key) const;
@@ -98,8 +105,11 @@ class Application {
   std::shared_ptr<Settings> settings_;
   std::shared_ptr<ProtocolSession> icqSession_;
   std::shared_ptr<ProtocolSession> msnSession_;
+  std::u16string userMessage_;
   // Serialises session re-creation, which runs outside mutex_ because sessions call back in.
   std::mutex recreateMutex_;
+  // Every session created, so that destruction can wait for their threads to end.
+  std::vector<std::weak_ptr<ProtocolSession>> createdSessions_;
 
   platform::Event networkUp_{platform::Event::Mode::ManualReset, false};
   platform::Event networkDown_{platform::Event::Mode::ManualReset, true};

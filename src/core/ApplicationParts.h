@@ -21,6 +21,9 @@ class ProtocolSession {
   virtual void Shutdown() = 0;                         // and tear the session down
   virtual void OnNetworkLost() = 0;                    // the data connection is gone
   [[nodiscard]] virtual int32_t Presence() const = 0;  // -1 while the user wants to be offline
+  // After Stop: waits until no thread of the session touches the application any more; false
+  // when timeoutMs passed first.
+  [[nodiscard]] virtual bool WaitUntilEnded(uint32_t timeoutMs) = 0;
 };
 
 // Builds sessions for an account; the protocol engines provide it.

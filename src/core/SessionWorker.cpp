@@ -13,9 +13,10 @@ struct WorkerCount {
   int32_t alive = 0;
 };
 
+// Never destroyed: a worker may end on a thread that outlives main's static destructors.
 WorkerCount& Count() {
-  static WorkerCount count;
-  return count;
+  static auto* count = new WorkerCount;
+  return *count;
 }
 
 }  // namespace

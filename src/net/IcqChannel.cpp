@@ -3,6 +3,7 @@
 #include <random>
 
 #include "platform/Clock.h"
+#include "platform/SecureWipe.h"
 
 namespace quelt::net {
 
@@ -61,7 +62,10 @@ bool IcqChannel::WriteBatch(ChannelOwner& owner, int socket, std::vector<PacketP
     sequence_.store(static_cast<uint16_t>((sequence + 1) & kSequenceMask));
     bytes.clear();
     packet->Serialize(sequence, bytes);
-    if (!WriteAll(socket, bytes)) return false;
+    const bool written = WriteAll(socket, bytes);
+    // The sign-on frame carries the roasted password: no copy of it stays in this buffer.
+    platform::Wipe(bytes);
+    if (!written) return false;
     lastSendTicks_ = platform::Ticks();
     owner.OnTraffic(static_cast<uint32_t>(bytes.size()));
     owner.OnPacketSent(*this, packet);

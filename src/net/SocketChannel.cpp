@@ -48,12 +48,14 @@ void SocketChannel::Start() {
   running_.store(true);
   ended_.Reset();
   thread_ = std::thread([self = std::move(self)]() mutable {
-    // The owner is held for the whole run, so no callback finds it gone half-way, and until
-    // after the end is signalled, so an owner that goes with this thread may still wait for it.
-    std::shared_ptr<ChannelOwner> owner = self->owner_.lock();
-    if (owner) self->Run(*owner);
+    {
+      // The owner is held for the whole run, so no callback finds it gone half-way, and let go
+      // before the end is signalled, so whoever waits for the end knows this thread holds nothing
+      // of the owner's any more.
+      const std::shared_ptr<ChannelOwner> owner = self->owner_.lock();
+      if (owner) self->Run(*owner);
+    }
     self->Finish();
-    owner.reset();
     self.reset();
   });
 }

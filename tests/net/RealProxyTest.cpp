@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "net/ConnectVia.h"
-#include "support/ChildProcess.h"
+#include "support/ProxyProcess.h"
 #include "support/LoopbackServer.h"
 #include "support/TempFolder.h"
 
@@ -47,51 +47,28 @@ std::string EchoThrough(int socket, const std::string& payload) {
   return back;
 }
 
-// Starts a real proxy on a free loopback port with a configuration of its own, and an echo peer
-// to tunnel to.
+// A real proxy on a free loopback port, and an echo peer to tunnel to.
 class RealProxy : public testing::Test {
  protected:
-  ~RealProxy() override {
-    // Asked politely first, so that the proxy takes its worker processes with it.
-    if (!process_) return;
-    process_->Signal(SIGTERM);
-    (void)process_->WaitForExit(10s);
-  }
-
-  void Start(const std::filesystem::path& program, const std::string& flags, std::string text) {
-    ASSERT_TRUE(std::filesystem::exists(program)) << program << " is missing: run tools/install-deps.sh";
-    port_ = LoopbackServer([](int) {}).Port();  // free once that server is gone
-    const auto config = folder_ / "proxy.conf";
-    test::WriteFile(config, text.replace(text.find("PORT"), 4, std::to_string(port_)));
-    const auto script = folder_ / "run.sh";
-    test::WriteFile(script, "#!/bin/sh\nexec " + program.string() + " " + flags + " " + config.string() + " 1>&2\n");
-    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
-    process_ = test::ChildProcess::Start(script, {});
-    ASSERT_NE(process_, nullptr);
-    for (const auto deadline = std::chrono::steady_clock::now() + 10s;; std::this_thread::sleep_for(20ms)) {
-      ASSERT_FALSE(process_->WaitForExit(0ms)) << program << " ended:\n" << process_->Stderr();
-      if (ConnectVia("127.0.0.1", std::to_string(port_), {}).result == ConnectResult::Connected) return;
-      ASSERT_LT(std::chrono::steady_clock::now(), deadline) << program << " does not listen:\n" << process_->Stderr();
-    }
-  }
-
   void StartDante(const std::string& method) {
-    std::string config =
-        "logoutput: stderr\ninternal: 127.0.0.1 port = PORT\nexternal: 127.0.0.1\n"
-        "clientmethod: none\nsocksmethod: " +
-        method + "\n";
-    if (geteuid() == 0) config += "user.privileged: root\nuser.unprivileged: nobody\n";
-    config += "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\nsocks pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n";
-    Start("/usr/sbin/danted", "-N 1 -f", config);
+    std::string error;
+    proxy_ = test::ProxyProcess::StartDante(folder_.Path(), method, error);
+    ASSERT_NE(proxy_, nullptr) << error;
+  }
+
+  void StartTinyproxy() {
+    std::string error;
+    proxy_ = test::ProxyProcess::StartTinyproxy(folder_.Path(), error);
+    ASSERT_NE(proxy_, nullptr) << error;
   }
 
   [[nodiscard]] Connection Via(core::ProxyType type, const std::string& host, const std::string& user = "",
                                const std::string& password = "") const {
-    return ConnectVia(host, echo_.PortText(), {type, "127.0.0.1", port_, user, password});
+    return ConnectVia(host, echo_.PortText(), {type, "127.0.0.1", proxy_->Port(), user, password});
   }
 
   void ExpectTunnel(const Connection& connection) const {
-    ASSERT_EQ(connection.result, ConnectResult::Connected) << process_->Stderr();
+    ASSERT_EQ(connection.result, ConnectResult::Connected) << proxy_->Output();
     std::string payload(100000, '\0');
     for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<char>(i * 7 + i / 251);
     EXPECT_EQ(EchoThrough(connection.socket.Get(), payload), payload);
@@ -100,8 +77,7 @@ class RealProxy : public testing::Test {
 
   test::TempFolder folder_;
   LoopbackServer echo_{LoopbackServer::Echo};
-  std::unique_ptr<test::ChildProcess> process_;
-  uint16_t port_ = 0;
+  std::unique_ptr<test::ProxyProcess> proxy_;
 };
 
 TEST_F(RealProxy, Socks5TunnelsToAddressAndToName) {
@@ -126,9 +102,7 @@ TEST_F(RealProxy, Socks5ChecksUserAndPassword) {
 }
 
 TEST_F(RealProxy, HttpConnectTunnels) {
-  std::string config = "Port PORT\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 60\nLogLevel Info\n";
-  if (geteuid() == 0) config += "User nobody\nGroup nogroup\n";
-  ASSERT_NO_FATAL_FAILURE(Start("/usr/bin/tinyproxy", "-d -c", config));
+  ASSERT_NO_FATAL_FAILURE(StartTinyproxy());
   ExpectTunnel(Via(core::ProxyType::Http, "127.0.0.1"));
 }
 

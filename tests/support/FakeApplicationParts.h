@@ -22,6 +22,7 @@ class FakeSession final : public core::ProtocolSession, private core::SessionWor
   void Shutdown() override { shutDown = true; }
   void OnNetworkLost() override { networkLost = true; }
   [[nodiscard]] int32_t Presence() const override { return presence.load(); }
+  [[nodiscard]] bool WaitUntilEnded(uint32_t) override { return true; }
 
   const std::u16string account;
   std::atomic<int32_t> presence{-1};

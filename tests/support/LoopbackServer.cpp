@@ -102,3 +102,16 @@ void LoopbackServer::Echo(int socket) {
 }
 
 }  // namespace quelt::test
+
+namespace quelt::test {
+
+bool LoopbackServer::CanConnect(uint16_t port) {
+  platform::UniqueFd probe(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = htons(port);
+  return probe.Valid() && connect(probe.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+}  // namespace quelt::test

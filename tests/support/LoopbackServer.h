@@ -36,6 +36,8 @@ class LoopbackServer {
   static std::string ReceiveSome(int socket);
   // Echoes everything back until the peer closes.
   static void Echo(int socket);
+  // True when something accepts connections on 127.0.0.1:port.
+  static bool CanConnect(uint16_t port);
 
  private:
   void AcceptLoop();

@@ -1,0 +1,492 @@
+#include "icq/IcqSession.h"
+
+#include <algorithm>
+#include <array>
+#include <new>
+
+#include "core/Application.h"
+#include "icq/ByteReader.h"
+#include "icq/IcqFrameEvent.h"
+#include "icq/IcqLoginHandler.h"
+#include "icq/IcqStartup.h"
+#include "icq/OutgoingCommands.h"
+#include "platform/Log.h"
+#include "platform/TextCodec.h"
+
+namespace quelt::icq {
+namespace {
+
+constexpr uint16_t kTlvStatus = 0x0006;
+constexpr uint16_t kTlvDisconnectReason = 0x0009;
+constexpr uint16_t kDisconnectLoggedElsewhere = 1;
+constexpr uint32_t kChannelEndWaitMs = 5000;  // a stopped channel ends at once; this only bounds a hang
+
+std::atomic<uint64_t> nextConnectionId{1};
+
+std::string Ansi(std::u16string_view text) { return platform::EncodeCodePage(text, platform::kAnsiCodePage).bytes; }
+
+std::u16string Decimal(uint32_t number) { return platform::AsciiToUtf16(std::to_string(number)); }
+
+// The status word of a user-information block (own info, presence): bytes 2-3 of TLV 0x0006,
+// nothing when the TLV is absent or too short to hold it.
+std::optional<uint32_t> StatusOfUserInfo(std::span<const uint8_t> data) {
+  ByteReader reader(data);
+  const uint8_t uinLength = reader.U8();
+  reader.Skip(uinLength);
+  reader.U16();  // warning level
+  const uint16_t tlvCount = reader.U16();
+  if (!reader.Ok()) return std::nullopt;
+  for (uint16_t i = 0; i < tlvCount; ++i) {
+    const auto tlv = reader.ReadTlv();
+    if (!tlv) break;
+    if (tlv->type == kTlvStatus && tlv->value.size() >= 4) {
+      return static_cast<uint32_t>(tlv->value[2] << 8 | tlv->value[3]);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::shared_ptr<IcqSession> IcqSession::Create(core::Application& application, std::u16string uin, IcqTimings timings) {
+  auto session = std::shared_ptr<IcqSession>(new IcqSession(application, std::move(uin), timings));
+  application.AddListener(session);
+  return session;
+}
+
+IcqSession::IcqSession(core::Application& application, std::u16string uin, IcqTimings timings)
+    : application_(application), uin_(std::move(uin)), timings_(timings) {}
+
+// Touches nothing of the application: it may already be going once the threads have ended.
+IcqSession::~IcqSession() {
+  for (auto* thread : {&sessionThread_, &keepAliveThread_}) {
+    if (!thread->joinable()) continue;
+    // The last thread to let go of the session destroys it and cannot wait for itself.
+    if (thread->get_id() == std::this_thread::get_id()) {
+      thread->detach();
+    } else {
+      thread->join();
+    }
+  }
+}
+
+void IcqSession::Start() {
+  if (started_.exchange(true)) return;
+  runningThreads_.store(2);
+  ended_.Reset();
+  auto self = shared_from_this();
+  sessionThread_ = std::thread([self] {
+    try {
+      self->RunSession();
+    } catch (const std::bad_alloc&) {
+      platform::Log("out of memory");
+    }
+    self->ThreadEnded();
+  });
+  keepAliveThread_ = std::thread([self] {
+    try {
+      self->RunKeepAlive();
+    } catch (const std::bad_alloc&) {
+      platform::Log("out of memory");
+    }
+    self->ThreadEnded();
+  });
+}
+
+void IcqSession::ThreadEnded() {
+  if (runningThreads_.fetch_sub(1) == 1) ended_.Set();
+}
+
+void IcqSession::Stop() { stop_.Set(); }
+
+void IcqSession::Disconnect() { SetStatus(-1); }
+
+void IcqSession::Shutdown() { Stop(); }
+
+// The session thread sees the network-down signal itself and leaves whatever it was doing.
+void IcqSession::OnNetworkLost() {}
+
+IcqListState IcqSession::ListState() const {
+  std::lock_guard lock(mutex_);
+  return listState_;
+}
+
+void IcqSession::SetListState(const IcqListState& state) {
+  std::lock_guard lock(mutex_);
+  listState_ = state;
+}
+
+void IcqSession::SetStatus(int32_t status) {
+  reconnectNow_.Pulse();
+  const int32_t previous = desiredStatus_.exchange(status);
+  if (status == previous) return;
+  if (previous == -1) {
+    disconnectWanted_.Reset();
+    connectWanted_.Set();
+  }
+  if (status == -1) {
+    connectWanted_.Reset();
+    disconnectWanted_.Set();
+    return;
+  }
+  auto settings = application_.GetSettings();
+  if (settings->Values().icqAutoStatus != status) {
+    // Remembered, so the next start signs in with the status chosen last.
+    settings->Update([status](core::SettingsValues& values) { values.icqAutoStatus = status; });
+    if (!settings->Save()) platform::Log("could not save the ICQ status to the configuration");
+  }
+  application_.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork));
+  if (online_.load()) SendOnBos(FlapFrame::ForSnac(MakeSetStatus(static_cast<uint32_t>(status))));
+}
+
+void IcqSession::OnEvent(const core::AppEventPtr& event) {
+  switch (event->Code()) {
+    case core::EventCode::SetIcqStatus:
+      if (const auto* request = core::PayloadOf<core::StatusPayload>(*event)) SetStatus(request->status);
+      break;
+    case core::EventCode::IcqLoginFrameOut:
+    case core::EventCode::IcqMainFrameOut: {
+      const auto* outgoing = core::PayloadOf<IcqFrameEvent>(*event);
+      if (outgoing == nullptr) break;
+      std::shared_ptr<net::IcqChannel> channel;
+      {
+        std::lock_guard lock(mutex_);
+        channel = event->Code() == core::EventCode::IcqLoginFrameOut ? loginChannel_ : bosChannel_;
+      }
+      if (channel) channel->Send(outgoing->frame);
+      break;
+    }
+    case core::EventCode::IcqMainFrame: {
+      const auto* received = core::PayloadOf<IcqFrameEvent>(*event);
+      if (received == nullptr) break;
+      {
+        std::lock_guard lock(mutex_);
+        if (received->connection != bosConnectionId_) break;
+      }
+      const FlapFrame& frame = *received->frame;
+      if (frame.Channel() == kChannelSignOff) {
+        OnServerDisconnect(frame);
+      } else if (const SnacCommand* own = frame.SnacOfKind(SnacKind::OwnInfo)) {
+        if (const auto status = StatusOfUserInfo(own->Data())) {
+          application_.PostEvent(core::MakeEvent(core::EventCode::IcqOwnStatus, *status));
+        }
+      }
+      break;
+    }
+    default: break;
+  }
+}
+
+void IcqSession::OnServerDisconnect(const FlapFrame& frame) {
+  // The server ended the session (another sign-in, say): stay offline until the user acts.
+  desiredStatus_.store(-1);
+  connectWanted_.Reset();
+  disconnectWanted_.Set();
+  std::u16string text = application_.Text("you_disconnected");
+  const Tlv* reason = frame.FindTlv(kTlvDisconnectReason);
+  if (reason != nullptr && reason->value.size() == 2) {
+    const uint16_t code = static_cast<uint16_t>(reason->value[0] << 8 | reason->value[1]);
+    text += u".\r\n" + application_.Text("reason") + u": " + Decimal(code);
+    if (code == kDisconnectLoggedElsewhere) text += u" (" + application_.Text("logged_another") + u")";
+  }
+  application_.SetUserMessage(std::move(text));
+  application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+}
+
+void IcqSession::OnConnected(net::SocketChannel& channel) {
+  std::lock_guard lock(mutex_);
+  if (&channel == loginChannel_.get()) loginConnected_.Set();
+  if (&channel == bosChannel_.get()) bosConnected_.Set();
+}
+
+void IcqSession::OnConnectFailed(net::SocketChannel& channel) { OnDisconnected(channel, false); }
+
+void IcqSession::OnDisconnected(net::SocketChannel& channel, bool /*byRequest*/) {
+  // A channel the session has already replaced may still report its end; it must not fail the
+  // connection that followed it.
+  std::lock_guard lock(mutex_);
+  if (&channel == loginChannel_.get()) loginFailed_.Set();
+  if (&channel == bosChannel_.get()) bosFailed_.Set();
+}
+
+void IcqSession::OnTraffic(uint32_t bytes) { application_.AddTraffic(core::Service::Icq, bytes); }
+
+std::optional<size_t> IcqSession::Parse(net::SocketChannel& channel, std::span<const uint8_t> buffer, size_t offset) {
+  const FrameCut cut = CutFrame(buffer, offset);
+  if (cut.status == FrameCut::Status::Broken) {
+    platform::Log("ICQ: the stream from %s:%s lost its frame boundary", channel.Host().c_str(), channel.Port().c_str());
+    return std::nullopt;
+  }
+  if (cut.status == FrameCut::Status::Incomplete) return offset;
+  uint64_t connection = 0;
+  {
+    std::lock_guard lock(mutex_);
+    connection = &channel == loginChannel_.get() ? loginConnectionId_
+                 : &channel == bosChannel_.get() ? bosConnectionId_
+                                                 : 0;
+  }
+  const auto code = channel.Kind() == kLoginConnection ? core::EventCode::IcqLoginFrame : core::EventCode::IcqMainFrame;
+  application_.PostEvent(MakeFrameEvent(code, cut.frame, connection));
+  return cut.next;
+}
+
+void IcqSession::OnPacketSent(net::SocketChannel& /*channel*/, const net::PacketPtr& packet) {
+  if (const auto* frame = dynamic_cast<const FlapFrame*>(packet.get())) {
+    application_.PostEvent(core::MakeEvent(core::EventCode::IcqPacketSent, frame->Serial()));
+  }
+}
+
+void IcqSession::SendOnLogin(FramePtr frame) {
+  // Null when the content cannot be framed (over 64 KiB); there is nothing sensible to send.
+  if (frame) application_.PostEvent(MakeFrameEvent(core::EventCode::IcqLoginFrameOut, std::move(frame)));
+}
+
+void IcqSession::SendOnBos(FramePtr frame) {
+  if (frame) application_.PostEvent(MakeFrameEvent(core::EventCode::IcqMainFrameOut, std::move(frame)));
+}
+
+void IcqSession::OnRedirected(std::string host, std::string port, std::vector<uint8_t> cookie) {
+  {
+    std::lock_guard lock(mutex_);
+    bosHost_ = std::move(host);
+    bosPort_ = std::move(port);
+    cookie_ = std::move(cookie);
+  }
+  redirected_.Set();
+}
+
+void IcqSession::OnLoginRefused(uint16_t code) {
+  application_.PostEvent(core::MakeEvent(core::EventCode::IcqLoginRefused, code));
+  std::u16string text = application_.Text("icq_rejected");
+  if (code != 0) text += u": " + application_.Text("error") + u" " + Decimal(code);
+  application_.SetUserMessage(std::move(text));
+  loginFailed_.Set();
+  application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+}
+
+void IcqSession::OnStartupDone() { startupDone_.Set(); }
+
+void IcqSession::PostProgress(std::string_view languageKey) {
+  application_.PostEvent(core::MakeEvent(core::EventCode::IcqProgressText, application_.Text(languageKey)));
+}
+
+std::shared_ptr<net::IcqChannel> IcqSession::OpenChannel(int kind, std::string host, std::string port) {
+  const auto values = application_.GetSettings()->Values();
+  net::ProxySettings proxy{.type = values.icqProxyType,
+                           .host = Ansi(values.icqProxyHost),
+                           .port = values.icqProxyPort,
+                           .user = Ansi(values.icqProxyUser),
+                           .password = Ansi(values.icqProxyPassword)};
+  auto channel = net::IcqChannel::Create(weak_from_this(), kind, host, port, std::move(proxy), timings_.network);
+  const uint64_t id = nextConnectionId.fetch_add(1);
+  {
+    std::lock_guard lock(mutex_);
+    const uint32_t counter = kind == kLoginConnection ? loginCounter_++ : bosCounter_++;
+    platform::Log("ICQ: %s%u to %s:%s", kind == kLoginConnection ? "Login" : "BOS", counter, host.c_str(),
+                  port.c_str());
+    (kind == kLoginConnection ? loginChannel_ : bosChannel_) = channel;
+    (kind == kLoginConnection ? loginConnectionId_ : bosConnectionId_) = id;
+  }
+  return channel;
+}
+
+void IcqSession::CloseChannel(int kind) {
+  std::shared_ptr<net::IcqChannel> channel;
+  {
+    std::lock_guard lock(mutex_);
+    channel = std::exchange(kind == kLoginConnection ? loginChannel_ : bosChannel_, nullptr);
+    (kind == kLoginConnection ? loginConnectionId_ : bosConnectionId_) = 0;
+  }
+  if (channel) {
+    channel->Stop();
+    // Its thread may still be calling back for a moment; the session waits for it before ending.
+    std::erase_if(retired_, [](const auto& old) { return old->WaitUntilEnded(0); });
+    retired_.push_back(channel);
+  }
+}
+
+void IcqSession::UnregisterHandlers() {
+  std::shared_ptr<IcqLoginHandler> login;
+  std::shared_ptr<IcqStartup> startup;
+  {
+    std::lock_guard lock(mutex_);
+    login = std::exchange(loginHandler_, nullptr);
+    startup = std::exchange(startup_, nullptr);
+  }
+  if (login) application_.RemoveListener(login.get());
+  if (startup) application_.RemoveListener(startup.get());
+}
+
+void IcqSession::RunSession() {
+  Next next = Next::Idle;
+  while (next != Next::End) {
+    switch (next) {
+      case Next::Idle: next = Idle(); break;
+      case Next::AwaitConnect: next = AwaitConnect(); break;
+      case Next::Backoff: next = Backoff(); break;
+      case Next::End: break;
+    }
+  }
+  // Leaving: nothing stays open or registered, and no connection thread calls back any more.
+  UnregisterHandlers();
+  CloseChannel(kLoginConnection);
+  CloseChannel(kBosConnection);
+  for (const auto& channel : retired_) (void)channel->WaitUntilEnded(kChannelEndWaitMs);
+  retired_.clear();
+  online_.store(false);
+  application_.RemoveListener(this);
+}
+
+IcqSession::Next IcqSession::Idle() {
+  while (true) {
+    const int woken = platform::WaitAny({&stop_, &application_.NetworkUp()}, timings_.idlePollMs);
+    if (woken == 0) return Next::End;
+    if (woken == 1) return Next::AwaitConnect;
+    if (desiredStatus_.load() != -1) application_.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork));
+  }
+}
+
+IcqSession::Next IcqSession::AwaitConnect() {
+  const int woken = platform::WaitAny({&stop_, &application_.NetworkDown(), &connectWanted_}, platform::kInfinite);
+  if (woken == 0) return Next::End;
+  if (woken == 1) return Next::Idle;
+  return SignIn();
+}
+
+IcqSession::Next IcqSession::SignIn() {
+  PostProgress("finding_host");
+  const auto hosts = application_.GetSettings()->Values().loginHosts;
+  if (hosts.empty()) {
+    platform::Log("ICQ: no login servers are configured");
+    PostProgress("offline");
+    return Next::Backoff;
+  }
+  ++loginHostIndex_;
+  if (loginHostIndex_ < 0 || static_cast<size_t>(loginHostIndex_) >= hosts.size()) loginHostIndex_ = 0;
+  const core::LoginHost& host = hosts[static_cast<size_t>(loginHostIndex_)];
+
+  // Every signal of this attempt is cleared before the connection can raise it: the login
+  // dialogue may run its course before this thread looks again.
+  loginConnected_.Reset();
+  loginFailed_.Reset();
+  redirected_.Reset();
+  auto login = OpenChannel(kLoginConnection, host.host, host.port);
+  {
+    std::lock_guard lock(mutex_);
+    loginHandler_ = std::make_shared<IcqLoginHandler>(weak_from_this(), loginConnectionId_);
+  }
+  application_.AddListener(loginHandler_);
+  login->Start();
+
+  // Leaving a phase early: tidy up, then go where the signal that ended it leads.
+  const auto abandon = [this](int kind, platform::Event* cause) {
+    UnregisterHandlers();
+    PostProgress("offline");
+    CloseChannel(kind);
+    if (cause == &stop_) return Next::End;
+    if (cause == &application_.NetworkDown()) return Next::Idle;
+    if (cause == &disconnectWanted_) {
+      backoffMs_ = 0;
+      return Next::AwaitConnect;
+    }
+    return Next::Backoff;
+  };
+
+  std::array<platform::Event*, 5> phase = {&stop_, &application_.NetworkDown(), &loginConnected_, &loginFailed_,
+                                           &disconnectWanted_};
+  // Waits on the phase's signals; the one that fired, in argument order.
+  const auto await = [&phase] { return phase[static_cast<size_t>(platform::WaitAny(phase, platform::kInfinite))]; };
+  platform::Event* woken = await();
+  if (woken != &loginConnected_) return abandon(kLoginConnection, woken);
+  PostProgress("logging_on");
+  phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &redirected_, &loginFailed_};
+  woken = await();
+  if (woken != &redirected_) return abandon(kLoginConnection, woken);
+
+  UnregisterHandlers();
+  CloseChannel(kLoginConnection);
+  std::string bosHost;
+  std::string bosPort;
+  std::vector<uint8_t> cookie;
+  {
+    std::lock_guard lock(mutex_);
+    bosHost = bosHost_;
+    bosPort = bosPort_;
+    cookie = cookie_;
+  }
+  bosConnected_.Reset();
+  bosFailed_.Reset();
+  startupDone_.Reset();
+  auto bos = OpenChannel(kBosConnection, bosHost, bosPort);
+  {
+    std::lock_guard lock(mutex_);
+    startup_ = std::make_shared<IcqStartup>(weak_from_this(), bosConnectionId_, std::move(cookie));
+  }
+  application_.AddListener(startup_);
+  bos->Start();
+
+  phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &bosConnected_, &bosFailed_};
+  woken = await();
+  if (woken != &bosConnected_) return abandon(kBosConnection, woken);
+  // BosFailed is not cleared here: a server that closes right after accepting must still count.
+  phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &startupDone_, &bosFailed_};
+  woken = await();
+  if (woken != &startupDone_) return abandon(kBosConnection, woken);
+
+  UnregisterHandlers();
+  MoveWorkingHostToFront();
+  PostProgress("online");
+  online_.store(true);
+  backoffMs_ = 0;
+  application_.PostEvent(core::MakeEvent(core::EventCode::IcqStartupDone));
+  return StayOnline();
+}
+
+void IcqSession::MoveWorkingHostToFront() {
+  if (loginHostIndex_ > 0) {
+    auto settings = application_.GetSettings();
+    const auto index = static_cast<size_t>(loginHostIndex_);
+    settings->Update([index](core::SettingsValues& values) {
+      if (index < values.loginHosts.size()) {
+        std::rotate(values.loginHosts.begin(), values.loginHosts.begin() + static_cast<std::ptrdiff_t>(index),
+                    values.loginHosts.begin() + static_cast<std::ptrdiff_t>(index) + 1);
+      }
+    });
+    if (!settings->Save()) platform::Log("could not save the login server order");
+  }
+  // Whichever host worked is now first, so the next sign-in starts there.
+  loginHostIndex_ = -1;
+}
+
+IcqSession::Next IcqSession::StayOnline() {
+  const std::array<platform::Event*, 4> phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &bosFailed_};
+  const int woken = platform::WaitAny(phase, platform::kInfinite);
+  CloseChannel(kBosConnection);
+  online_.store(false);
+  application_.PostEvent(core::MakeEvent(core::EventCode::IcqConnectionGone));
+  if (woken == 0) return Next::End;
+  if (woken == 1) return Next::Idle;
+  if (woken == 2) return Next::AwaitConnect;
+  return Next::Backoff;
+}
+
+IcqSession::Next IcqSession::Backoff() {
+  if (backoffMs_ < timings_.backoffMaxMs)
+    backoffMs_ = std::min(backoffMs_ + timings_.backoffStepMs, timings_.backoffMaxMs);
+  const int woken = platform::WaitAny({&stop_, &application_.NetworkDown(), &reconnectNow_}, backoffMs_);
+  if (woken == 0) return Next::End;
+  if (woken == 1) return Next::Idle;
+  if (woken == 2) backoffMs_ = 0;
+  return Next::AwaitConnect;
+}
+
+void IcqSession::RunKeepAlive() {
+  while (true) {
+    const uint32_t period = timings_.keepAliveMs.value_or(
+        static_cast<uint32_t>(std::max(1, application_.GetSettings()->Values().icqPingPeriod)) * 1000u);
+    if (stop_.Wait(period)) return;
+    if (online_.load()) SendOnBos(FlapFrame::KeepAlive());
+  }
+}
+
+}  // namespace quelt::icq

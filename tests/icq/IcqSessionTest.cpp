@@ -1,0 +1,210 @@
+// The ICQ session signing on against the scripted OSCAR server on loopback.
+#include "icq/IcqSession.h"
+
+#include <gtest/gtest.h>
+
+#include "core/Application.h"
+#include "icq/IcqSessionFactory.h"
+#include "net/ConnectionWatcher.h"
+#include "resources/TextResources.h"
+#include "support/LoopbackServer.h"
+#include "support/OscarServer.h"
+#include "support/ProxyProcess.h"
+#include "support/RecordingListener.h"
+#include "support/TempFolder.h"
+#include "support/TestUiThread.h"
+
+namespace quelt::icq {
+namespace {
+
+using namespace std::chrono_literals;
+using core::EventCode;
+using test::OscarServer;
+
+constexpr IcqTimings kQuick{.idlePollMs = 100, .backoffStepMs = 100, .backoffMaxMs = 1000, .keepAliveMs = 150};
+
+std::string Host(uint16_t port) { return "127.0.0.1:" + std::to_string(port); }
+
+class IcqSessionTest : public ::testing::Test {
+ protected:
+  IcqSessionTest() {
+    std::filesystem::create_directories(folder_ / "Language");
+    std::filesystem::copy_file(std::filesystem::path(QUELT_DATA_DIR) / "Language" / "English.Lang.xml",
+                               folder_ / "Language" / "English.Lang.xml");
+  }
+
+  // Builds the application for an account whose login servers are `hosts`, and asks it online.
+  void SignIn(const std::string& hosts, const std::string& extraConfig = "", int32_t status = 0x0011) {
+    test::WriteFile(folder_ / "Messenger.config",
+                    "UIN=123456789\r\nPASSWORD=secret\r\nLOGINHOSTS=" + hosts + "\r\n" + extraConfig);
+    dispatcher_->AddUiListener(ui_);
+    application_ = std::make_unique<core::Application>(
+        core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
+        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
+                               .sessions = std::make_shared<IcqSessionFactory>(kQuick),
+                               .connections = watcher_,
+                               .timings = {.autoConnectDelayMs = 50, .reconnectDelayMs = 100}});
+    application_->Initialise();
+    application_->AddListener(core_);
+    if (onCreated_) onCreated_(Session());
+    application_->PostEvent(core::MakeEvent(EventCode::SetIcqStatus, core::StatusPayload{.status = status}));
+  }
+
+  IcqSession& Session() { return dynamic_cast<IcqSession&>(*application_->IcqSession()); }
+  std::string Config() { return test::ReadFile(folder_ / "Messenger.config"); }
+
+  std::vector<std::u16string> ProgressTexts() const {
+    std::vector<std::u16string> texts;
+    for (const auto& received : ui_->Events()) {
+      if (received.event->Code() == EventCode::IcqProgressText) {
+        texts.push_back(*core::PayloadOf<std::u16string>(*received.event));
+      }
+    }
+    return texts;
+  }
+
+  test::TempFolder folder_;
+  std::shared_ptr<core::UiDispatcher> dispatcher_ = std::make_shared<core::UiDispatcher>();
+  test::TestUiThread uiThread_{*dispatcher_};
+  std::shared_ptr<net::ConnectionWatcher> watcher_ = std::make_shared<net::ConnectionWatcher>();
+  std::shared_ptr<test::RecordingListener> core_ = std::make_shared<test::RecordingListener>();
+  std::shared_ptr<test::RecordingListener> ui_ = std::make_shared<test::RecordingListener>();
+  std::function<void(IcqSession&)> onCreated_;
+  std::unique_ptr<core::Application> application_;
+};
+
+TEST_F(IcqSessionTest, SignsOnThroughLoginAndBosAndCompletesStartUp) {
+  OscarServer server;
+  SignIn(Host(server.LoginPort()));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(0x15, 0x02) == 1; }));
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+  const auto log = server.Snapshot();
+  for (const auto& [family, subtype] : std::vector<std::pair<uint16_t, uint16_t>>{
+           {0x01, 0x17}, {0x01, 0x08}, {0x04, 0x02}, {0x13, 0x05}, {0x13, 0x07}, {0x01, 0x1E}, {0x01, 0x02}}) {
+    EXPECT_GE(log.Count(family, subtype), 1) << family << "," << subtype;
+  }
+  EXPECT_TRUE(Session().IsOnline());
+  EXPECT_TRUE(Session().ListState().loaded);
+  EXPECT_TRUE(ui_->WaitFor(EventCode::IcqProgressText, 3));
+  EXPECT_EQ(ProgressTexts(), (std::vector<std::u16string>{u"Finding server…", u"Signing in…", u"Online"}));
+  // The status chosen is remembered for the next start.
+  EXPECT_NE(Config().find("ICQ_AUTO_STATUS=17\r\n"), std::string::npos);
+  // Online, the session keeps the connection alive on channel 5.
+  EXPECT_TRUE(server.WaitFor([](const auto& snapshot) {
+    return std::count_if(snapshot.frames.begin(), snapshot.frames.end(), [](const auto& f) { return f.channel == 5; }) >= 2;
+  }));
+}
+
+TEST_F(IcqSessionTest, ToleratesWhatRealServersDo) {
+  // Unknown commands, extra TLVs, an extra SNAC header, the BOS on the login port, a list in parts.
+  OscarServer server(OscarServer::Script{.bosOnLoginPort = true, .noise = true, .listParts = 3});
+  SignIn(Host(server.LoginPort()));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+}
+
+TEST_F(IcqSessionTest, SignsOnThroughASocks5Proxy) {
+  std::string error;
+  auto proxy = test::ProxyProcess::StartDante(folder_.Path(), "none", error);
+  ASSERT_NE(proxy, nullptr) << error;
+  OscarServer server;
+  SignIn(Host(server.LoginPort()),
+         "ICQ_PROXY_TYPE=SOCKS5\r\nICQ_PROXY_HOST=127.0.0.1\r\nICQ_PROXY_PORT=" + std::to_string(proxy->Port()) + "\r\n");
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone)) << proxy->Output();
+}
+
+TEST_F(IcqSessionTest, RefusedLoginIsReportedAndRetried) {
+  OscarServer server(OscarServer::Script{.refusalCode = 0x0018, .refusalTlv = 0x0009});
+  SignIn(Host(server.LoginPort()));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqLoginRefused));
+  const auto refused = core_->Events();
+  const auto it = std::find_if(refused.begin(), refused.end(),
+                               [](const auto& r) { return r.event->Code() == EventCode::IcqLoginRefused; });
+  EXPECT_EQ(*core::PayloadOf<uint16_t>(*it->event), 0x0018);
+  EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(OscarServer::Role::Login) >= 2; }));
+  EXPECT_EQ(application_->TakeUserMessage(), u"The server refused the sign-in: Error 24");
+  EXPECT_EQ(core_->Count(EventCode::IcqStartupDone), 0u);
+}
+
+TEST_F(IcqSessionTest, FailuresRotateThroughTheHostsWithAGrowingBackoff) {
+  std::vector<std::unique_ptr<OscarServer>> servers;
+  std::string hosts;
+  for (int i = 0; i < 3; ++i) {
+    servers.push_back(std::make_unique<OscarServer>(OscarServer::Script{.refusalCode = 1}));
+    hosts += (i ? "," : "") + Host(servers.back()->LoginPort());
+  }
+  const auto logins = [&](size_t i) { return servers[i]->LoginConnections(); };
+  const auto waitLogins = [&](size_t i, int count) {
+    return servers[i]->WaitFor([count](const auto& log) { return log.Count(OscarServer::Role::Login) >= count; });
+  };
+  SignIn(hosts);
+  ASSERT_TRUE(waitLogins(0, 1));
+  const auto firstTry = std::chrono::steady_clock::now();
+  ASSERT_TRUE(waitLogins(1, 1));
+  EXPECT_EQ(logins(2), 0);
+  ASSERT_TRUE(waitLogins(2, 1));
+  ASSERT_TRUE(waitLogins(0, 2));
+  EXPECT_EQ(logins(1), 1);
+  // Back-offs of 100, 200 and 300 ms lay between the first and the fourth attempt.
+  EXPECT_GE(std::chrono::steady_clock::now() - firstTry, 600ms);
+}
+
+TEST_F(IcqSessionTest, TheHostThatWorkedGoesFirstAndIsTriedFirstNextTime) {
+  test::LoopbackServer dead([](int) {});  // accepts, then hangs up at once
+  OscarServer server;
+  SignIn(Host(dead.Port()) + "," + Host(server.LoginPort()));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  EXPECT_NE(Config().find("LOGINHOSTS=" + Host(server.LoginPort()) + "," + Host(dead.Port()) + "\r\n"),
+            std::string::npos)
+      << Config();
+  ASSERT_TRUE(server.DropBos());
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone, 2));
+  EXPECT_EQ(dead.Accepted(), 1);
+}
+
+TEST_F(IcqSessionTest, CachedListWithoutCheckoutSkipsTheListCheck) {
+  OscarServer server;
+  onCreated_ = [](IcqSession& session) { session.SetListState({.modificationDate = 1234, .itemCount = 5}); };
+  SignIn(Host(server.LoginPort()), "ICQ_STARTUP_CHECKOUT=False\r\n");
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(0x13, 0x07) == 1; }));
+  EXPECT_EQ(server.Snapshot().Count(0x13, 0x05), 0);
+}
+
+TEST_F(IcqSessionTest, ServerDisconnectionLeavesTheAccountOffline) {
+  OscarServer server;
+  SignIn(Host(server.LoginPort()));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  ASSERT_TRUE(server.DisconnectBos(1));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqConnectionGone));
+  EXPECT_EQ(application_->TakeUserMessage(),
+            u"You were disconnected.\r\nReason: 1 (signed in from another place)");
+  EXPECT_EQ(Session().Presence(), -1);
+  // Longer than every back-off: no new attempt is made.
+  application_->PostEventDelayed(1500, core::MakeEvent(static_cast<EventCode>(7)));
+  ASSERT_TRUE(core_->WaitFor(static_cast<EventCode>(7)));
+  EXPECT_EQ(server.LoginConnections(), 1);
+}
+
+TEST_F(IcqSessionTest, LostNetworkEndsTheSessionAndItSignsInAgainWhenTheNetworkReturns) {
+  OscarServer server;
+  SignIn(Host(server.LoginPort()));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  watcher_->OnStatus(*application_, 0x21);  // the connection manager lost the path
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqConnectionGone));
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone, 2));
+  EXPECT_EQ(server.LoginConnections(), 2);
+}
+
+TEST_F(IcqSessionTest, BrokenFramingClosesTheConnectionAndTriesAgain) {
+  OscarServer::Script script;
+  script.bos.garbageAt = OscarServer::Step::ClientVersions;
+  OscarServer server(script);
+  SignIn(Host(server.LoginPort()));
+  EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(OscarServer::Role::Login) >= 2; }));
+  EXPECT_EQ(core_->Count(EventCode::IcqStartupDone), 0u);
+}
+
+}  // namespace
+}  // namespace quelt::icq

@@ -1,0 +1,135 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/LoopbackServer.h"
+#include "support/OscarBytes.h"
+
+namespace quelt::test {
+
+// A scripted OSCAR server on 127.0.0.1 that plays the login server and the basic-services (BOS)
+// server for end-to-end tests of the ICQ sign-on.
+//
+// It listens on a login port and a BOS port. Every connection gets the hello at once; its role
+// follows from the client's first channel-1 frame (UIN TLV: login, cookie TLV: BOS), so the BOS
+// may also be reached on the login port. The server answers whatever arrives, in any order, as
+// the Script says, records every frame the client sends and checks it against the wire layouts;
+// a wrong byte is a violation, which a test usually asserts to be absent. The default Script is
+// an ordinary successful sign-on. Thread-safe; the destructor closes every connection and joins.
+class OscarServer {
+ public:
+  enum class Role { Login, Bos };
+  // Points of the dialogue, each named by the client frame that reaches it. Accept is the
+  // moment a connection is taken, before the hello; its faults go by the port's role.
+  // clang-format off
+  enum class Step { Never, Accept, SignOn, Cookie, ClientVersions, RateRequest, RateAck, ListRights, ListCheck,
+                    Activate, Status, ClientReady, OfflineRequest };
+  // clang-format on
+  struct Faults {
+    Step dropAt = Step::Never;      // close instead of answering the frame of that step
+    Step silentFrom = Step::Never;  // keep reading but answer nothing from that step on
+    int dropAfterFrames = 0;        // close on receiving the nth frame (0: never)
+    Step garbageAt = Step::Never;   // send `garbage` just before answering that step
+    std::string garbage = std::string("\0\x07garbage", 9);
+  };
+  struct Script {
+    std::string uin = "123456789";
+    std::string password = "secret";
+    std::optional<uint16_t> refusalCode;  // refuse the login with this code,
+    uint16_t refusalTlv = 0x0008;         // carried in this TLV (0x0008 or 0x0009)
+    bool refuseWithoutCode = false;
+    bool bosOnLoginPort = false;                 // redirect to the login port
+    std::optional<std::string> redirectAddress;  // replaces "127.0.0.1:<port>"
+    std::string cookie = std::string(64, '\x5C') + "cookie";
+    Faults login, bos;
+    // Real servers' habits: unknown and extra commands, extra TLVs, an extra SNAC header.
+    bool noise = false;
+    std::vector<uint16_t> families = {0x0001, 0x0002, 0x0003, 0x0004, 0x0006, 0x0008,
+                                      0x0009, 0x000A, 0x000B, 0x0013, 0x0015};
+    std::vector<uint16_t> rateClasses = {1, 2, 3, 4, 5};  // ids; empty: announce none
+    int listParts = 0;  // answer the list check with that many empty parts; 0: list unchanged
+    uint32_t listDate = 0x5F5E1000;
+    bool answerOfflineRequest = true;  // with the end-of-offline-messages reply
+  };
+  struct Frame {         // one frame the client sent
+    int connection = 0;  // 1 for the first accepted connection
+    Role role = Role::Login;
+    uint8_t channel = 0;
+    uint16_t sequence = 0;
+    std::string payload;
+    std::vector<oscar::TlvItem> tlvs;  // channels 1 and 4, after the version word
+    uint16_t family = 0, subtype = 0, flags = 0;
+    uint32_t requestId = 0;
+    std::string data;  // SNAC data
+    [[nodiscard]] bool Is(uint16_t f, uint16_t s) const { return channel == 2 && family == f && subtype == s; }
+  };
+  struct Connection {
+    Role role = Role::Login;
+    bool onBosPort = false;
+    bool open = true;
+    bool online = false;  // client ready received
+  };
+  struct Log {
+    std::vector<Connection> connections;
+    std::vector<Frame> frames;
+    std::vector<std::string> violations;
+    [[nodiscard]] int Count(Role role) const;
+    [[nodiscard]] int Count(uint16_t family, uint16_t subtype) const;
+  };
+
+  OscarServer();
+  explicit OscarServer(Script script);
+  ~OscarServer();
+  OscarServer(const OscarServer&) = delete;
+  OscarServer& operator=(const OscarServer&) = delete;
+
+  [[nodiscard]] uint16_t LoginPort() const { return loginPort_; }
+  [[nodiscard]] uint16_t BosPort() const { return bosPort_; }
+
+  [[nodiscard]] Log Snapshot() const;
+  [[nodiscard]] std::vector<Frame> Frames() const { return Snapshot().frames; }
+  [[nodiscard]] std::vector<std::string> Violations() const { return Snapshot().violations; }
+  [[nodiscard]] int LoginConnections() const { return Snapshot().Count(Role::Login); }
+  [[nodiscard]] int BosConnections() const { return Snapshot().Count(Role::Bos); }
+  // Waits until the predicate holds on the log; it runs under the lock, so it must not call back.
+  bool WaitFor(const std::function<bool(const Log&)>& predicate,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+  // Actions on the newest BOS connection; false when it is not open.
+  bool SendToBos(uint8_t channel, std::string_view payload);
+  bool SendBytesToBos(std::string_view bytes);
+  bool DisconnectBos(uint16_t code);  // channel 4 with TLV 0x0009
+  bool DropBos();
+  bool SilenceBos();
+
+ private:
+  struct Session;
+  void Serve(int socket, bool bosPort);
+  bool Handle(Session& session, const oscar::RawFrame& raw);
+  bool Reached(Session& session, Step step);
+  void AnswerLogin(Session& session, const Frame& frame);
+  bool AnswerBos(Session& session, const Frame& frame);
+  void Check(const Session& session, const Frame& frame);
+  void Violation(const Session& session, const std::string& what);
+  bool OnBos(const std::function<bool(Session&)>& action);
+
+  const Script script_;
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  Log log_;
+  std::shared_ptr<Session> bos_;
+  std::atomic<uint16_t> loginPort_{0}, bosPort_{0};
+  // Last, so that they stop and join their handlers before the state above goes.
+  std::unique_ptr<LoopbackServer> loginServer_, bosServer_;
+};
+
+}  // namespace quelt::test
