@@ -2,6 +2,7 @@
 
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -117,6 +118,10 @@ Connection ConnectToFirstReachable(const addrinfo* addresses, const ConnectTimeo
     int error = 0;
     socklen_t length = sizeof error;
     if (outcome == Wait::Ready && getsockopt(socket.Get(), SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0) {
+      // Both protocols are small requests and answers: waiting to coalesce them (Nagle) only
+      // adds the peer's delayed-acknowledgement time to every exchange.
+      const int noDelay = 1;
+      setsockopt(socket.Get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
       return {ConnectResult::Connected, std::move(socket)};
     }
   }

@@ -132,7 +132,8 @@ TEST_F(IcqSessionTest, FailuresRotateThroughTheHostsWithAGrowingBackoff) {
   std::string hosts;
   for (int i = 0; i < 3; ++i) {
     servers.push_back(std::make_unique<OscarServer>(OscarServer::Script{.refusalCode = 1}));
-    hosts += (i ? "," : "") + Host(servers.back()->LoginPort());
+    if (i > 0) hosts += ",";
+    hosts += Host(servers.back()->LoginPort());
   }
   const auto logins = [&](size_t i) { return servers[i]->LoginConnections(); };
   const auto waitLogins = [&](size_t i, int count) {
