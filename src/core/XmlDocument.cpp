@@ -11,8 +11,9 @@
 namespace quelt::core {
 namespace {
 
-// Whitespace between elements is not content, as in the handset's XML component.
-constexpr unsigned kParseOptions = pugi::parse_default;
+// Whitespace between elements is not content, as in the handset's XML component; an element
+// whose only content is whitespace (a draft of spaces, say) keeps it.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_ws_pcdata_single;
 
 }  // namespace
 

@@ -5,11 +5,14 @@
 #include <new>
 
 #include "core/Application.h"
+#include "core/Conversation.h"
+#include "core/StatusNames.h"
 #include "icq/ByteReader.h"
 #include "icq/IcqFrameEvent.h"
 #include "icq/IcqLoginHandler.h"
 #include "icq/IcqStartup.h"
 #include "icq/OutgoingCommands.h"
+#include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/TextCodec.h"
 
@@ -50,12 +53,33 @@ std::optional<uint32_t> StatusOfUserInfo(std::span<const uint8_t> data) {
 
 std::shared_ptr<IcqSession> IcqSession::Create(core::Application& application, std::u16string uin, IcqTimings timings) {
   auto session = std::shared_ptr<IcqSession>(new IcqSession(application, std::move(uin), timings));
+  session->list_->LoadCache();
   application.AddListener(session);
   return session;
 }
 
 IcqSession::IcqSession(core::Application& application, std::u16string uin, IcqTimings timings)
-    : application_(application), uin_(std::move(uin)), timings_(timings) {}
+    : application_(application), uin_(std::move(uin)), timings_(timings) {
+  IcqListService::Hooks hooks{
+      .sendOnBos = [this](SnacPtr snac) { SendOnBos(FlapFrame::ForSnac(std::move(snac))); },
+      .isOnline = [this] { return online_.load(); },
+      .conversationWith = [this](const std::string& contact) { return ConversationWith(contact); }};
+  list_ = std::make_unique<IcqListService>(application_, Ansi(uin_), HistoryFolder(), std::move(hooks));
+}
+
+std::filesystem::path IcqSession::HistoryFolder() const {
+  return std::filesystem::path(platform::Utf16ToUtf8(application_.GetSettings()->Values().historyFolder));
+}
+
+std::shared_ptr<core::Conversation> IcqSession::ConversationWith(const std::string& uin) {
+  std::lock_guard lock(mutex_);
+  auto& conversation = conversations_[uin];
+  if (!conversation) {
+    conversation = std::make_shared<core::Conversation>(
+        HistoryFolder(), uin_, std::vector<std::u16string>{uin_, platform::AsciiToUtf16(uin)}, std::u16string());
+  }
+  return conversation;
+}
 
 // Touches nothing of the application: it may already be going once the threads have ended.
 IcqSession::~IcqSession() {
@@ -106,16 +130,6 @@ void IcqSession::Shutdown() { Stop(); }
 // The session thread sees the network-down signal itself and leaves whatever it was doing.
 void IcqSession::OnNetworkLost() {}
 
-IcqListState IcqSession::ListState() const {
-  std::lock_guard lock(mutex_);
-  return listState_;
-}
-
-void IcqSession::SetListState(const IcqListState& state) {
-  std::lock_guard lock(mutex_);
-  listState_ = state;
-}
-
 void IcqSession::SetStatus(int32_t status) {
   reconnectNow_.Pulse();
   const int32_t previous = desiredStatus_.exchange(status);
@@ -136,7 +150,13 @@ void IcqSession::SetStatus(int32_t status) {
     if (!settings->Save()) platform::Log("could not save the ICQ status to the configuration");
   }
   application_.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork));
-  if (online_.load()) SendOnBos(FlapFrame::ForSnac(MakeSetStatus(static_cast<uint32_t>(status))));
+  if (!online_.load()) return;
+  // Going invisible, the privacy item changes first, so the status is never seen by the wrong
+  // people; leaving invisibility, it changes after.
+  const bool invisible = core::IcqStatusKey(static_cast<uint32_t>(status)) == "invisible";
+  if (invisible) list_->SyncPrivacy(status);
+  SendOnBos(FlapFrame::ForSnac(MakeSetStatus(static_cast<uint32_t>(status))));
+  if (!invisible) list_->SyncPrivacy(status);
 }
 
 void IcqSession::OnEvent(const core::AppEventPtr& event) {
@@ -170,6 +190,8 @@ void IcqSession::OnEvent(const core::AppEventPtr& event) {
         if (const auto status = StatusOfUserInfo(own->Data())) {
           application_.PostEvent(core::MakeEvent(core::EventCode::IcqOwnStatus, *status));
         }
+      } else if (frame.Snac()) {
+        list_->OnSnac(*frame.Snac());
       }
       break;
     }
@@ -485,6 +507,9 @@ void IcqSession::RunKeepAlive() {
     const uint32_t period = timings_.keepAliveMs.value_or(
         static_cast<uint32_t>(std::max(1, application_.GetSettings()->Values().icqPingPeriod)) * 1000u);
     if (stop_.Wait(period)) return;
+    if (list_->ExpireDraftMarks(platform::Ticks(), timings_.draftExpiryMs)) {
+      application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+    }
     if (online_.load()) SendOnBos(FlapFrame::KeepAlive());
   }
 }

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -12,6 +14,7 @@
 #include "core/EventListener.h"
 #include "core/SessionWorker.h"
 #include "icq/FlapFrame.h"
+#include "icq/IcqListService.h"
 #include "icq/IcqListState.h"
 #include "icq/IcqTimings.h"
 #include "net/ChannelOwner.h"
@@ -20,7 +23,8 @@
 
 namespace quelt::core {
 class Application;
-}
+class Conversation;
+}  // namespace quelt::core
 
 namespace quelt::icq {
 
@@ -60,8 +64,12 @@ class IcqSession final : public core::ProtocolSession,
 
   [[nodiscard]] const std::u16string& Uin() const { return uin_; }
   [[nodiscard]] bool IsOnline() const { return online_.load(); }
-  [[nodiscard]] IcqListState ListState() const;
-  void SetListState(const IcqListState& state);
+  [[nodiscard]] IcqListState ListState() const { return list_->List().State(); }
+  void SetListState(const IcqListState& state) { list_->List().SetState(state); }
+  // The server-side list and its edits (for the windows).
+  [[nodiscard]] IcqListService& ContactList() { return *list_; }
+  // The conversation with a contact, made on first use; it holds the contact's history.
+  [[nodiscard]] std::shared_ptr<core::Conversation> ConversationWith(const std::string& uin);
 
   // core::EventListener: the engine listener (status requests, frames to write, frames that
   // concern the whole session).
@@ -105,6 +113,7 @@ class IcqSession final : public core::ProtocolSession,
   void OnServerDisconnect(const FlapFrame& frame);
   void ChangeStatus(int32_t status);
   void MoveWorkingHostToFront();
+  [[nodiscard]] std::filesystem::path HistoryFolder() const;
 
   core::Application& application_;
   const std::u16string uin_;
@@ -128,7 +137,8 @@ class IcqSession final : public core::ProtocolSession,
   uint64_t bosConnectionId_ = 0;
   std::shared_ptr<IcqLoginHandler> loginHandler_;
   std::shared_ptr<IcqStartup> startup_;
-  IcqListState listState_;
+  std::map<std::string, std::shared_ptr<core::Conversation>> conversations_;
+  std::unique_ptr<IcqListService> list_;
 
   using Signal = platform::Event;
   Signal stop_{Signal::Mode::ManualReset};

@@ -118,6 +118,7 @@ void IcqStartup::StageTwo(IcqSession& session, const SnacCommand& snac) {
 
 void IcqStartup::EndListPhase(IcqSession& session) {
   Send(session, MakeActivateList());
+  if (session.DesiredStatus() != -1) session.ContactList().SyncPrivacy(session.DesiredStatus());
   stage_ = 3;
   Finish(session);
 }

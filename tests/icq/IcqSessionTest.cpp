@@ -1,77 +1,14 @@
 // The ICQ session signing on against the scripted OSCAR server on loopback.
-#include "icq/IcqSession.h"
-
-#include <gtest/gtest.h>
-
-#include "core/Application.h"
-#include "icq/IcqSessionFactory.h"
-#include "net/ConnectionWatcher.h"
-#include "resources/TextResources.h"
+#include "icq/IcqSessionFixture.h"
 #include "support/LoopbackServer.h"
-#include "support/OscarServer.h"
 #include "support/ProxyProcess.h"
-#include "support/RecordingListener.h"
-#include "support/TempFolder.h"
-#include "support/TestUiThread.h"
 
 namespace quelt::icq {
 namespace {
 
 using namespace std::chrono_literals;
-using core::EventCode;
-using test::OscarServer;
 
-constexpr IcqTimings kQuick{.idlePollMs = 100, .backoffStepMs = 100, .backoffMaxMs = 1000, .keepAliveMs = 150};
-
-std::string Host(uint16_t port) { return "127.0.0.1:" + std::to_string(port); }
-
-class IcqSessionTest : public ::testing::Test {
- protected:
-  IcqSessionTest() {
-    std::filesystem::create_directories(folder_ / "Language");
-    std::filesystem::copy_file(std::filesystem::path(QUELT_DATA_DIR) / "Language" / "English.Lang.xml",
-                               folder_ / "Language" / "English.Lang.xml");
-  }
-
-  // Builds the application for an account whose login servers are `hosts`, and asks it online.
-  void SignIn(const std::string& hosts, const std::string& extraConfig = "", int32_t status = 0x0011) {
-    test::WriteFile(folder_ / "Messenger.config",
-                    "UIN=123456789\r\nPASSWORD=secret\r\nLOGINHOSTS=" + hosts + "\r\n" + extraConfig);
-    dispatcher_->AddUiListener(ui_);
-    application_ = std::make_unique<core::Application>(
-        core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
-        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
-                               .sessions = std::make_shared<IcqSessionFactory>(kQuick),
-                               .connections = watcher_,
-                               .timings = {.autoConnectDelayMs = 50, .reconnectDelayMs = 100}});
-    application_->Initialise();
-    application_->AddListener(core_);
-    if (onCreated_) onCreated_(Session());
-    application_->PostEvent(core::MakeEvent(EventCode::SetIcqStatus, core::StatusPayload{.status = status}));
-  }
-
-  IcqSession& Session() { return dynamic_cast<IcqSession&>(*application_->IcqSession()); }
-  std::string Config() { return test::ReadFile(folder_ / "Messenger.config"); }
-
-  std::vector<std::u16string> ProgressTexts() const {
-    std::vector<std::u16string> texts;
-    for (const auto& received : ui_->Events()) {
-      if (received.event->Code() == EventCode::IcqProgressText) {
-        texts.push_back(*core::PayloadOf<std::u16string>(*received.event));
-      }
-    }
-    return texts;
-  }
-
-  test::TempFolder folder_;
-  std::shared_ptr<core::UiDispatcher> dispatcher_ = std::make_shared<core::UiDispatcher>();
-  test::TestUiThread uiThread_{*dispatcher_};
-  std::shared_ptr<net::ConnectionWatcher> watcher_ = std::make_shared<net::ConnectionWatcher>();
-  std::shared_ptr<test::RecordingListener> core_ = std::make_shared<test::RecordingListener>();
-  std::shared_ptr<test::RecordingListener> ui_ = std::make_shared<test::RecordingListener>();
-  std::function<void(IcqSession&)> onCreated_;
-  std::unique_ptr<core::Application> application_;
-};
+using IcqSessionTest = IcqSessionFixture;
 
 TEST_F(IcqSessionTest, SignsOnThroughLoginAndBosAndCompletesStartUp) {
   OscarServer server;

@@ -42,6 +42,58 @@ std::optional<std::vector<TlvItem>> ParseTlvs(std::string_view bytes) {
   return items;
 }
 
+std::optional<std::string> Item::Value(uint16_t tlv) const {
+  for (TlvItem& item : Tlvs()) {
+    if (item.type == tlv) return std::move(item.value);
+  }
+  return std::nullopt;
+}
+
+std::string ItemBytes(const Item& item) {
+  return U16(uint16_t(item.name.size())) + item.name + U16(item.groupId) + U16(item.itemId) + U16(item.type) +
+         U16(uint16_t(item.data.size())) + item.data;
+}
+
+Item ContactItem(std::string uin, uint16_t groupId, uint16_t itemId, std::string_view nickname, bool awaiting) {
+  return {std::move(uin), groupId, itemId, 0, (awaiting ? Tlv(0x0066, "") : "") + Tlv(0x0131, nickname)};
+}
+
+Item GroupItem(std::string name, uint16_t groupId, const std::vector<uint16_t>& memberIds) {
+  std::string members;
+  for (uint16_t id : memberIds) members += U16(id);
+  return {std::move(name), groupId, 0, 1, Tlv(0x00C8, members)};
+}
+
+Item PrivacyItem(uint16_t itemId, uint8_t value) {
+  return {"", 0, itemId, 4, Tlv(0x00CA, std::string(1, char(value)))};
+}
+
+ItemChain ReadItems(std::string_view bytes) {
+  ItemChain chain;
+  while (!bytes.empty() && chain.fault.empty()) {
+    const std::string at = "item " + std::to_string(chain.items.size() + 1) + ": ";
+    const size_t nameSize = bytes.size() >= 2 ? Get16(bytes, 0) : 0;
+    if (bytes.size() < 10 + nameSize) {
+      chain.fault =
+          at + "name length " + std::to_string(nameSize) + " and header in " + std::to_string(bytes.size()) + " bytes";
+      break;
+    }
+    Item item{std::string(bytes.substr(2, nameSize)), Get16(bytes, 2 + nameSize), Get16(bytes, 4 + nameSize),
+              Get16(bytes, 6 + nameSize)};
+    const size_t dataSize = Get16(bytes, 8 + nameSize);
+    bytes.remove_prefix(10 + nameSize);
+    if (bytes.size() < dataSize) {
+      chain.fault = at + "data length " + std::to_string(dataSize) + " with " + std::to_string(bytes.size()) + " left";
+    } else if (item.data = bytes.substr(0, dataSize); !ParseTlvs(item.data)) {
+      chain.fault = at + "TLVs do not fill the data";
+    } else {
+      chain.items.push_back(std::move(item));
+      bytes.remove_prefix(dataSize);
+    }
+  }
+  return chain;
+}
+
 std::optional<RawFrame> FlapSplitter::Next() {
   if (buffer_.size() < 6 || Broken() || buffer_.size() < 6u + Get16(buffer_, 4)) return std::nullopt;
   RawFrame frame{uint8_t(buffer_[1]), Get16(buffer_, 2), buffer_.substr(6, Get16(buffer_, 4))};

@@ -31,6 +31,27 @@ struct TlvItem {
 // The whole chain, or nothing when the last TLV is cut short.
 std::optional<std::vector<TlvItem>> ParseTlvs(std::string_view bytes);
 
+// One item of the server-side contact list; `data` is its TLV chain as it travels.
+struct Item {
+  std::string name;  // UTF-8
+  uint16_t groupId = 0, itemId = 0, type = 0;
+  std::string data;
+  [[nodiscard]] std::vector<TlvItem> Tlvs() const { return ParseTlvs(data).value_or(std::vector<TlvItem>{}); }
+  [[nodiscard]] std::optional<std::string> Value(uint16_t tlv) const;
+  bool operator==(const Item&) const = default;
+};
+// Name length, name, group id, item id, type, data length, data.
+std::string ItemBytes(const Item& item);
+// The items as the client builds them: TLV 0x0066 (when awaiting) then 0x0131; 0x00C8; 0x00CA.
+Item ContactItem(std::string uin, uint16_t groupId, uint16_t itemId, std::string_view nickname, bool awaiting = false);
+Item GroupItem(std::string name, uint16_t groupId, const std::vector<uint16_t>& memberIds);
+Item PrivacyItem(uint16_t itemId, uint8_t value);
+struct ItemChain {
+  std::vector<Item> items;  // those read before a fault
+  std::string fault;        // empty when the bytes are whole items, each data a whole TLV chain
+};
+ItemChain ReadItems(std::string_view bytes);
+
 struct RawFrame {
   uint8_t channel = 0;
   uint16_t sequence = 0;

@@ -41,6 +41,33 @@ std::string RateClasses(const std::vector<uint16_t>& ids) {
   return data;
 }
 
+std::string WithByteLength(std::string_view text) { return char(text.size()) + std::string(text); }
+
+bool IsItemEdit(const OscarServer::Frame& frame) {
+  return frame.Is(0x13, 0x08) || frame.Is(0x13, 0x09) || frame.Is(0x13, 0x0A);
+}
+
+// Reads length-prefixed fields; `ok` turns false once one runs past the end.
+struct Fields {
+  std::string_view rest;
+  bool ok = true;
+  size_t Number(size_t width) {
+    ok = ok && rest.size() >= width;
+    if (!ok) return 0;
+    const size_t value = width == 1 ? uint8_t(rest[0]) : Get16(rest, 0);
+    rest.remove_prefix(width);
+    return value;
+  }
+  std::string_view Text(size_t lengthWidth) {
+    const size_t size = Number(lengthWidth);
+    ok = ok && rest.size() >= size;
+    if (!ok) return {};
+    const std::string_view text = rest.substr(0, size);
+    rest.remove_prefix(size);
+    return text;
+  }
+};
+
 OscarServer::Step StepOf(const OscarServer::Frame& frame) {
   using Step = OscarServer::Step;
   if (frame.channel == 1) return frame.role == OscarServer::Role::Login ? Step::SignOn : Step::Cookie;
@@ -95,6 +122,9 @@ OscarServer::OscarServer() : OscarServer(Script()) {}
 
 OscarServer::OscarServer(Script script)
     : script_(std::move(script)),
+      list_(script_.list),
+      listParts_(script_.listParts),
+      listDate_(script_.listDate),
       loginServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, false); })),
       bosServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, true); })) {
   loginPort_ = loginServer_->Port();
@@ -136,6 +166,29 @@ bool OscarServer::SilenceBos() {
     std::lock_guard lock(s.writing);
     return s.open;
   });
+}
+
+bool OscarServer::SendAuthorizationRequest(std::string_view uin, std::string_view reason) {
+  return SendToBos(
+      2, Snac(0x13, 0x19, 0, 0, WithByteLength(uin) + U16(uint16_t(reason.size())) + std::string(reason) + U16(0)));
+}
+bool OscarServer::SendAuthorizationReply(std::string_view uin, uint8_t flag, std::string_view reason) {
+  return SendToBos(
+      2, Snac(0x13, 0x1B, 0, 0, WithByteLength(uin) + char(flag) + U16(uint16_t(reason.size())) + std::string(reason)));
+}
+bool OscarServer::SendAddedNotice(std::string_view uin) {
+  return SendToBos(2, Snac(0x13, 0x1C, 0, 0, WithByteLength(uin)));
+}
+
+void OscarServer::SetList(std::vector<Item> items, uint32_t date, int parts) {
+  std::lock_guard lock(mutex_);
+  list_ = std::move(items);
+  listDate_ = date;
+  listParts_ = parts;
+}
+
+std::vector<Item> OscarServer::ItemsOf(const Frame& frame) {
+  return IsItemEdit(frame) ? ReadItems(frame.data).items : std::vector<Item>{};
 }
 
 void OscarServer::Serve(int socket, bool bosPort) {
@@ -261,7 +314,8 @@ void OscarServer::Check(const Session& s, const Frame& f) {
       {0x00010017, 0x17, Words({1, 4, 0x13, 4, 2, 1, 3, 1, 0x15, 1, 4, 1, 6, 1, 9, 1, 0x0A, 1, 0x0B, 1})},
       {0x00010006, 6, {}}, {0x00010008, 8, rateAck}, {0x0001001E, 0x1E, {}}, {0x00020002, 2, {}},
       {0x00020004, 4, {}}, {0x00030002, 2, {}}, {0x00040002, 2, {}}, {0x00040004, 4, {}}, {0x00090002, 2, {}},
-      {0x00130002, 2, {}}, {0x00130005, 0x00010005, {}}, {0x00130007, 7, {}}, {0x00150002, 0x00020001, offline}};
+      {0x00130002, 2, {}}, {0x00130005, 0x00010005, {}}, {0x00130007, 7, {}}, {0x00150002, 0x00020001, offline},
+      {0x00130011, 0x11, ""}, {0x00130012, 0x12, ""}, {0x00130008, 8, {}}, {0x00130009, 9, {}}, {0x0013000A, 0x0A, {}}};
   // clang-format on
   const std::string name = "(" + Hex(f.family, 2) + "," + Hex(f.subtype, 2) + ") ";
   for (const Rule& rule : rules) {
@@ -275,6 +329,21 @@ void OscarServer::Check(const Session& s, const Frame& f) {
   if (f.Is(0x01, 0x1E) && (f.data.size() != 49 || f.data.substr(0, 6) != U16(6) + U16(4) + U16(0x0100) ||
                            f.data.substr(8) != Tlv(0x000C, dc))) {
     Violation(s, name + "status TLVs differ");
+  }
+  if (IsItemEdit(f)) {
+    const ItemChain chain = ReadItems(f.data);
+    if (!chain.fault.empty() || chain.items.empty())
+      Violation(s, name + (chain.fault.empty() ? "no item" : chain.fault));
+  }
+  if (f.Is(0x13, 0x18) || f.Is(0x13, 0x1A) || f.Is(0x03, 0x04)) {
+    Fields fields{f.data};
+    const std::string_view who = fields.Text(1);
+    if (f.Is(0x13, 0x1A)) fields.Number(1);  // the flag
+    if (f.family == 0x13) fields.Text(2);    // the reason
+    const bool zero = !f.Is(0x13, 0x18) || fields.Number(2) == 0;
+    const bool digits =
+        !who.empty() && std::all_of(who.begin(), who.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!fields.ok || !fields.rest.empty() || !zero || !digits) Violation(s, name + "layout differs");
   }
   if (f.Is(0x04, 0x02)) {
     const uint16_t channel = f.data.size() == 16 ? Get16(f.data, 0) : 0;
@@ -327,13 +396,25 @@ bool OscarServer::AnswerBos(Session& s, const Frame& f) {
     case 0x00040004: reply(0x04, 0x05, Words({2, 0, 3, 0x0200, 999, 999, 0, 1000})); break;
     case 0x00090002: reply(0x09, 0x03, Tlv(1, U16(0x00A0)) + Tlv(2, U16(0x00A0)) + extra); break;
     case 0x00130002: reply(0x13, 0x03, Tlv(4, Words({1000, 100, 1000, 0})) + extra); break;
-    case 0x00130005:
-      if (script_.listParts <= 0) reply(0x13, 0x0F, U32(script_.listDate) + U16(0));
-      for (int part = 1; part <= script_.listParts; ++part) {
-        const bool last = part == script_.listParts;
-        reply(0x13, 0x06, std::string(3, '\0') + (last ? U32(script_.listDate) : ""), last ? 0 : 0x0001);
+    case 0x00130005: {
+      std::unique_lock lock(mutex_);
+      const std::vector<Item> items = list_;
+      const size_t parts = listParts_ > 0 ? size_t(listParts_) : items.empty() ? 0 : 1;
+      const uint32_t date = listDate_;
+      lock.unlock();
+      if (parts == 0) reply(0x13, 0x0F, U32(date) + U16(0));
+      for (size_t part = 0; part < parts; ++part) {
+        const size_t from = items.size() * part / parts, to = items.size() * (part + 1) / parts;
+        std::string data = '\0' + U16(uint16_t(to - from));
+        for (size_t i = from; i < to; ++i) data += ItemBytes(items[i]);
+        const bool last = part + 1 == parts;
+        reply(0x13, 0x06, data + (last ? U32(date) : ""), last ? 0 : 0x0001);
       }
       break;
+    }
+    case 0x00130008:
+    case 0x00130009:
+    case 0x0013000A: reply(0x13, 0x0E, std::string(2 * ReadItems(f.data).items.size(), '\0')); break;
     case 0x00150002:
       if (script_.answerOfflineRequest && f.data.size() >= 14) {
         reply(0x15, 0x03, Tlv(1, U16Le(8) + f.data.substr(6, 4) + U16Le(0x0042) + f.data.substr(12, 2)));

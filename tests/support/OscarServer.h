@@ -24,7 +24,9 @@ namespace quelt::test {
 // may also be reached on the login port. The server answers whatever arrives, in any order, as
 // the Script says, records every frame the client sends and checks it against the wire layouts;
 // a wrong byte is a violation, which a test usually asserts to be absent. The default Script is
-// an ordinary successful sign-on. Thread-safe; the destructor closes every connection and joins.
+// an ordinary successful sign-on. It answers every list check with the scripted list and every
+// add, update and delete of list items with an acknowledgement of status 0 per item.
+// Thread-safe; the destructor closes every connection and joins.
 class OscarServer {
  public:
   enum class Role { Login, Bos };
@@ -56,7 +58,10 @@ class OscarServer {
     std::vector<uint16_t> families = {0x0001, 0x0002, 0x0003, 0x0004, 0x0006, 0x0008,
                                       0x0009, 0x000A, 0x000B, 0x0013, 0x0015};
     std::vector<uint16_t> rateClasses = {1, 2, 3, 4, 5};  // ids; empty: announce none
-    int listParts = 0;  // answer the list check with that many empty parts; 0: list unchanged
+    // The server's list, sent in `listParts` parts (flags 0x0001 on all but the last) in answer to
+    // every list check; listParts 0 means one part when `list` has items, else list unchanged.
+    std::vector<oscar::Item> list;
+    int listParts = 0;
     uint32_t listDate = 0x5F5E1000;
     bool answerOfflineRequest = true;  // with the end-of-offline-messages reply
   };
@@ -110,6 +115,15 @@ class OscarServer {
   bool DisconnectBos(uint16_t code);  // channel 4 with TLV 0x0009
   bool DropBos();
   bool SilenceBos();
+  // Another user asks for authorization (0x13,0x19), answers a request (0x13,0x1B) or added this one (0x13,0x1C).
+  bool SendAuthorizationRequest(std::string_view uin, std::string_view reason);
+  bool SendAuthorizationReply(std::string_view uin, uint8_t flag, std::string_view reason = "");
+  bool SendAddedNotice(std::string_view uin);
+  // Replaces the list the following list checks get, as the script's three fields do.
+  void SetList(std::vector<oscar::Item> items, uint32_t date, int parts = 0);
+
+  // The items of an add, update or delete (0x13,0x08/0x09/0x0A); none for other frames.
+  [[nodiscard]] static std::vector<oscar::Item> ItemsOf(const Frame& frame);
 
  private:
   struct Session;
@@ -126,6 +140,9 @@ class OscarServer {
   mutable std::mutex mutex_;
   std::condition_variable changed_;
   Log log_;
+  std::vector<oscar::Item> list_;  // the list state below is guarded by mutex_
+  int listParts_ = 0;
+  uint32_t listDate_ = 0;
   std::shared_ptr<Session> bos_;
   std::atomic<uint16_t> loginPort_{0}, bosPort_{0};
   // Last, so that they stop and join their handlers before the state above goes.

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "icq/IcqContactList.h"
+#include "icq/SnacCommand.h"
+
+namespace quelt::core {
+class Application;
+class Conversation;
+}  // namespace quelt::core
+
+namespace quelt::icq {
+
+// The account's server-side list at work: loads and saves the cache, takes the list and the
+// authorization traffic from the server (hub thread), sends the edits the windows ask for, keeps
+// the privacy item in line with the status, and lets draft marks lapse. Thread-safe.
+class IcqListService {
+ public:
+  struct Hooks {
+    std::function<void(SnacPtr)> sendOnBos;
+    std::function<bool()> isOnline;
+    std::function<std::shared_ptr<core::Conversation>(const std::string& uin)> conversationWith;
+  };
+
+  IcqListService(core::Application& application, std::string uin, std::filesystem::path historyFolder, Hooks hooks);
+
+  [[nodiscard]] IcqContactList& List() { return list_; }
+  [[nodiscard]] const IcqContactList& List() const { return list_; }
+
+  void LoadCache();
+  // A command from the BOS server that concerns the list (parts, authorization traffic).
+  void OnSnac(const SnacCommand& snac);
+
+  // Edits; each sends its whole transaction and changes the local list to match. False (and
+  // nothing done) while offline or when the contact or group is unknown.
+  bool AddToGroup(std::string_view uin, uint16_t groupId);
+  bool MoveToGroup(std::string_view uin, uint16_t groupId);
+  bool Delete(std::string_view uin);
+  bool RenameContact(std::string_view uin, std::u16string nickname);
+  bool RenameGroup(uint16_t groupId, std::u16string name);
+  bool AddToBuddyList(std::string_view uin);
+  bool RequestAuthorization(std::string_view uin);
+  bool Authorize(std::string_view uin);
+  // Asks the server for its list unless it matches the stored date and count.
+  bool Refresh();
+
+  // The privacy item for the status: value 3 while invisible, 4 otherwise; sent only when the
+  // server holds a privacy item with another value.
+  void SyncPrivacy(int32_t status);
+
+  // The keep-alive's sweep; true when a mark lapsed (the view must change).
+  bool ExpireDraftMarks(uint32_t nowTicks, uint32_t expiryMs) { return list_.ExpireDraftMarks(nowTicks, expiryMs); }
+
+ private:
+  void OnListPart(const SnacCommand& snac);
+  void OnAuthorizationRequest(const SnacCommand& snac);
+  void SendTransaction(std::vector<SnacPtr> commands);
+  void ListChanged();
+
+  core::Application& application_;
+  const std::string uin_;
+  const std::filesystem::path historyFolder_;
+  const Hooks hooks_;
+  IcqContactList list_;
+  std::mutex pendingMutex_;
+  std::vector<IcqListItem> pendingItems_;  // parts of a list still arriving
+};
+
+}  // namespace quelt::icq
