@@ -17,6 +17,7 @@
 #include "platform/Registry.h"
 #include "platform/screen/Display.h"
 #include "resources/TextResources.h"
+#include "ui/DeviceNotifier.h"
 #include "ui/DisplayUiLoop.h"
 #include "ui/MainWindow.h"
 #include "ui/MainWindowPort.h"
@@ -61,7 +62,8 @@ int RunMessenger() {
       environment, dispatcher,
       core::ApplicationParts{.language = texts,
                              .sessions = std::make_shared<icq::IcqSessionFactory>(),
-                             .connections = std::make_shared<net::ConnectionWatcher>()});
+                             .connections = std::make_shared<net::ConnectionWatcher>(),
+                             .notifier = std::make_shared<ui::DeviceNotifier>()});
   application->Initialise();
 
   auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);

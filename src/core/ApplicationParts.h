@@ -70,6 +70,16 @@ class ConnectionRequester {
   virtual void RequestConnection(Application& application) = 0;
 };
 
+// Sound and vibration for incoming messages. Both return at once; the work happens on a
+// short-lived thread of its own that holds nothing of the caller's.
+class Notifier {
+ public:
+  virtual ~Notifier() = default;
+  virtual void PlaySound(const std::filesystem::path& wavFile) = 0;
+  // `pulses` pulses of 250 ms with 250 ms pauses; nothing on a machine without a vibrator.
+  virtual void Vibrate(int pulses) = 0;
+};
+
 // The application's own delays, shortened by tests.
 struct ApplicationTimings {
   uint32_t autoConnectDelayMs = 1000;  // from start-up to the saved presences
@@ -84,6 +94,7 @@ struct ApplicationParts {
   std::shared_ptr<DownloadListStore> downloads;
   std::shared_ptr<SessionFactory> sessions;
   std::shared_ptr<ConnectionRequester> connections;
+  std::shared_ptr<Notifier> notifier;
   ApplicationTimings timings;
 };
 

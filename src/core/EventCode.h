@@ -41,6 +41,8 @@ enum class EventCode : int32_t {
   MsnAccountChanged = 48,
   IcqError = 52,
   IcqTyping = 53,
+  IcqUserInfoReceived = 56,  // a user-information reply for the info window
+  IcqSearchResult = 58,      // a search result for the search window
   MsnSendTimeout = 61,
   MsnSendText = 63,
   MsnSearchFound = 64,

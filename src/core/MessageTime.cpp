@@ -7,13 +7,29 @@
 
 namespace quelt::core {
 
-MessageTime LocalNow() {
-  const std::time_t now = std::time(nullptr);
+namespace {
+
+MessageTime LocalTimeOf(std::time_t moment) {
   std::tm local{};
-  localtime_r(&now, &local);
+  localtime_r(&moment, &local);
   return {static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint8_t>(local.tm_mon + 1),
           static_cast<uint8_t>(local.tm_mday),         static_cast<uint8_t>(local.tm_hour),
           static_cast<uint8_t>(local.tm_min),          static_cast<uint8_t>(local.tm_sec)};
+}
+
+}  // namespace
+
+MessageTime LocalNow() { return LocalTimeOf(std::time(nullptr)); }
+
+MessageTime UtcToLocal(const MessageTime& utc) {
+  std::tm broken{};
+  broken.tm_year = utc.year - 1900;
+  broken.tm_mon = utc.month - 1;
+  broken.tm_mday = utc.day;
+  broken.tm_hour = utc.hour;
+  broken.tm_min = utc.minute;
+  broken.tm_sec = utc.second;
+  return LocalTimeOf(timegm(&broken));
 }
 
 std::u16string FormatMessageTime(const MessageTime& time, const MessageTime& today) {

@@ -18,6 +18,8 @@ struct MessageTime {
 };
 
 [[nodiscard]] MessageTime LocalNow();
+// The local time of a UTC moment (stored offline messages carry UTC).
+[[nodiscard]] MessageTime UtcToLocal(const MessageTime& utc);
 
 // "9:05" for a time on the date of `today`, else "7.03.08 9:05" (day, month, two-digit year).
 [[nodiscard]] std::u16string FormatMessageTime(const MessageTime& time, const MessageTime& today);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <new>
 
 #include "core/Application.h"
@@ -29,6 +30,12 @@ std::atomic<uint64_t> nextConnectionId{1};
 std::string Ansi(std::u16string_view text) { return platform::EncodeCodePage(text, platform::kAnsiCodePage).bytes; }
 
 std::u16string Decimal(uint32_t number) { return platform::AsciiToUtf16(std::to_string(number)); }
+
+uint32_t NumericUin(std::string_view uin) {
+  uint32_t value = 0;
+  std::from_chars(uin.data(), uin.data() + uin.size(), value);
+  return value;
+}
 
 // The status word of a user-information block (own info, presence): bytes 2-3 of TLV 0x0006,
 // nothing when the TLV is absent or too short to hold it.
@@ -65,6 +72,16 @@ IcqSession::IcqSession(core::Application& application, std::u16string uin, IcqTi
       .isOnline = [this] { return online_.load(); },
       .conversationWith = [this](const std::string& contact) { return ConversationWith(contact); }};
   list_ = std::make_unique<IcqListService>(application_, Ansi(uin_), HistoryFolder(), std::move(hooks));
+  const auto send = [this](FramePtr frame) { SendOnBos(std::move(frame)); };
+  const auto online = [this] { return online_.load(); };
+  messaging_ = std::make_unique<IcqMessaging>(
+      application_, Ansi(uin_), list_->List(),
+      IcqMessaging::Hooks{.sendOnBos = send,
+                          .isOnline = online,
+                          .conversationWith = [this](const std::string& contact) { return ConversationWith(contact); }},
+      timings_.deliveryLimitMs);
+  directory_ = std::make_unique<IcqDirectory>(application_, NumericUin(Ansi(uin_)),
+                                              IcqDirectory::Hooks{.sendOnBos = send, .isOnline = online});
 }
 
 std::filesystem::path IcqSession::HistoryFolder() const {
@@ -141,6 +158,7 @@ void IcqSession::SetStatus(int32_t status) {
   if (status == -1) {
     connectWanted_.Reset();
     disconnectWanted_.Set();
+    ResetPresence();
     return;
   }
   auto settings = application_.GetSettings();
@@ -192,11 +210,49 @@ void IcqSession::OnEvent(const core::AppEventPtr& event) {
         }
       } else if (frame.Snac()) {
         list_->OnSnac(*frame.Snac());
+        messaging_->OnSnac(*frame.Snac());
+        directory_->OnSnac(*frame.Snac());
+        OnPresence(*frame.Snac());
       }
       break;
     }
+    case core::EventCode::IcqPacketSent:
+      if (const auto* serial = core::PayloadOf<uint64_t>(*event)) messaging_->OnFrameWritten(*serial);
+      break;
     default: break;
   }
+}
+
+void IcqSession::OnPresence(const SnacCommand& snac) {
+  const bool online = snac.Kind() == SnacKind::ContactOnline;
+  if (!online && snac.Kind() != SnacKind::ContactOffline) return;
+  bool changed = false;
+  for (const UserInfoBlock& block : ParseUserInfoBlocks(snac.Data())) {
+    if (block.uin.empty()) continue;
+    // A block without a status word reports a plain "online".
+    const int32_t status = online ? static_cast<int32_t>(block.status.value_or(0)) : -1;
+    list_->List().Ensure(block.uin);
+    list_->List().Update(block.uin, [&](IcqContact& contact) {
+      if (contact.status != status) {
+        contact.status = status;
+        contact.typing = false;
+        changed = true;
+      }
+      // Without capabilities the contact's Unicode support stays as it was.
+      if (block.unicodeCapable) contact.unicodeSupport = *block.unicodeCapable;
+    });
+  }
+  if (changed) application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+}
+
+void IcqSession::ResetPresence() {
+  const size_t changed = list_->List().UpdateAll([](IcqContact& contact) {
+    const bool was = contact.status != -1 || contact.typing;
+    contact.status = -1;
+    contact.typing = false;
+    return was;
+  });
+  if (changed > 0) application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
 }
 
 void IcqSession::OnServerDisconnect(const FlapFrame& frame) {
@@ -204,6 +260,7 @@ void IcqSession::OnServerDisconnect(const FlapFrame& frame) {
   desiredStatus_.store(-1);
   connectWanted_.Reset();
   disconnectWanted_.Set();
+  ResetPresence();
   std::u16string text = application_.Text("you_disconnected");
   const Tlv* reason = frame.FindTlv(kTlvDisconnectReason);
   if (reason != nullptr && reason->value.size() == 2) {
@@ -356,6 +413,7 @@ void IcqSession::RunSession() {
   for (const auto& channel : retired_) (void)channel->WaitUntilEnded(kChannelEndWaitMs);
   retired_.clear();
   online_.store(false);
+  messaging_->Stop();
   application_.RemoveListener(this);
 }
 
@@ -486,6 +544,7 @@ IcqSession::Next IcqSession::StayOnline() {
   CloseChannel(kBosConnection);
   online_.store(false);
   application_.PostEvent(core::MakeEvent(core::EventCode::IcqConnectionGone));
+  ResetPresence();
   if (woken == 0) return Next::End;
   if (woken == 1) return Next::Idle;
   if (woken == 2) return Next::AwaitConnect;

@@ -14,8 +14,10 @@
 #include "core/EventListener.h"
 #include "core/SessionWorker.h"
 #include "icq/FlapFrame.h"
+#include "icq/IcqDirectory.h"
 #include "icq/IcqListService.h"
 #include "icq/IcqListState.h"
+#include "icq/IcqMessaging.h"
 #include "icq/IcqTimings.h"
 #include "net/ChannelOwner.h"
 #include "net/IcqChannel.h"
@@ -66,8 +68,10 @@ class IcqSession final : public core::ProtocolSession,
   [[nodiscard]] bool IsOnline() const { return online_.load(); }
   [[nodiscard]] IcqListState ListState() const { return list_->List().State(); }
   void SetListState(const IcqListState& state) { list_->List().SetState(state); }
-  // The server-side list and its edits (for the windows).
+  // The server-side list and its edits, messages, and the directory (for the windows).
   [[nodiscard]] IcqListService& ContactList() { return *list_; }
+  [[nodiscard]] IcqMessaging& Messaging() { return *messaging_; }
+  [[nodiscard]] IcqDirectory& Directory() { return *directory_; }
   // The conversation with a contact, made on first use; it holds the contact's history.
   [[nodiscard]] std::shared_ptr<core::Conversation> ConversationWith(const std::string& uin);
 
@@ -111,6 +115,8 @@ class IcqSession final : public core::ProtocolSession,
   void UnregisterHandlers();
   void PostProgress(std::string_view languageKey);
   void OnServerDisconnect(const FlapFrame& frame);
+  void OnPresence(const SnacCommand& snac);
+  void ResetPresence();
   void ChangeStatus(int32_t status);
   void MoveWorkingHostToFront();
   [[nodiscard]] std::filesystem::path HistoryFolder() const;
@@ -139,6 +145,8 @@ class IcqSession final : public core::ProtocolSession,
   std::shared_ptr<IcqStartup> startup_;
   std::map<std::string, std::shared_ptr<core::Conversation>> conversations_;
   std::unique_ptr<IcqListService> list_;
+  std::unique_ptr<IcqMessaging> messaging_;
+  std::unique_ptr<IcqDirectory> directory_;
 
   using Signal = platform::Event;
   Signal stop_{Signal::Mode::ManualReset};

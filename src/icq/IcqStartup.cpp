@@ -128,6 +128,7 @@ void IcqStartup::Finish(IcqSession& session) {
   // The user may have gone offline meanwhile; the session thread is then closing the connection.
   if (status != -1) Send(session, MakeSetStatus(static_cast<uint32_t>(status)));
   Send(session, MakeClientReady());
+  session.Messaging().OnSignedOn();
   Send(session, MakeOfflineMessagesRequest(NumericUin(session.Uin())));
   IcqListState list = session.ListState();
   list.loaded = true;

@@ -14,6 +14,7 @@ struct IcqTimings {
   uint32_t backoffMaxMs = 60000;        // but never longer than this
   std::optional<uint32_t> keepAliveMs;  // keep-alive period; ICQ_PING_PERIOD seconds when not set
   uint32_t draftExpiryMs = 300000;      // a contact's draft mark lapses after this long
+  uint32_t deliveryLimitMs = 20000;     // a sent message not confirmed by then is reported
   net::NetTimings network;              // connect and proxy time-outs, buffer bound
 };
 

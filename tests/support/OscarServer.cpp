@@ -5,6 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <iterator>
+
+#include "support/OscarSession.h"
 
 namespace quelt::test {
 
@@ -14,21 +18,10 @@ namespace {
 
 const std::string kHello("\0\0\0\1", 4);
 
-std::string Hex(uint32_t value, int digits = 4) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%0*X", digits, value);
-  return text;
-}
-
 std::string Words(std::initializer_list<uint16_t> words) {
   std::string bytes;
   for (uint16_t word : words) bytes += U16(word);
   return bytes;
-}
-
-std::optional<std::string> Find(const std::vector<TlvItem>& tlvs, uint16_t type) {
-  const auto found = std::find_if(tlvs.begin(), tlvs.end(), [type](const TlvItem& tlv) { return tlv.type == type; });
-  return found == tlvs.end() ? std::nullopt : std::optional(found->value);
 }
 
 std::string RateClasses(const std::vector<uint16_t>& ids) {
@@ -41,8 +34,6 @@ std::string RateClasses(const std::vector<uint16_t>& ids) {
   return data;
 }
 
-std::string WithByteLength(std::string_view text) { return char(text.size()) + std::string(text); }
-
 bool IsItemEdit(const OscarServer::Frame& frame) {
   return frame.Is(0x13, 0x08) || frame.Is(0x13, 0x09) || frame.Is(0x13, 0x0A);
 }
@@ -51,7 +42,7 @@ bool IsItemEdit(const OscarServer::Frame& frame) {
 struct Fields {
   std::string_view rest;
   bool ok = true;
-  size_t Number(size_t width) {
+  size_t UinNumber(size_t width) {
     ok = ok && rest.size() >= width;
     if (!ok) return 0;
     const size_t value = width == 1 ? uint8_t(rest[0]) : Get16(rest, 0);
@@ -59,7 +50,7 @@ struct Fields {
     return value;
   }
   std::string_view Text(size_t lengthWidth) {
-    const size_t size = Number(lengthWidth);
+    const size_t size = UinNumber(lengthWidth);
     ok = ok && rest.size() >= size;
     if (!ok) return {};
     const std::string_view text = rest.substr(0, size);
@@ -76,42 +67,22 @@ OscarServer::Step StepOf(const OscarServer::Frame& frame) {
       {0x00130002, Step::ListRights},     {0x00130005, Step::ListCheck},   {0x00130007, Step::Activate},
       {0x0001001E, Step::Status},         {0x00010002, Step::ClientReady}, {0x00150002, Step::OfflineRequest}};
   for (const auto& [key, step] : kSteps) {
-    if (frame.channel == 2 && key == (uint32_t(frame.family) << 16 | frame.subtype)) return step;
+    if (frame.channel != 2 || key != (uint32_t(frame.family) << 16 | frame.subtype)) continue;
+    const bool offline = frame.data.size() >= 12 && Get16Le(frame.data, 10) == 0x003C;
+    return step != Step::OfflineRequest || offline ? step : Step::Never;
   }
   return Step::Never;
 }
 
 }  // namespace
 
-struct OscarServer::Session : std::enable_shared_from_this<Session> {
-  int socket = -1;
-  int number = 0;
-  Role role = Role::Login;
-  std::atomic<bool> silent{false};
-  int received = 0;
-  std::optional<uint16_t> lastSequence;
-  std::mutex writing;  // guards the socket's writes and the two fields below
-  bool open = true;
-  uint16_t sequence = 0x7FFD;
-
-  // Sends a frame on `channel`, or the bytes as they are without one.
-  bool Send(std::optional<uint8_t> channel, std::string_view bytes) {
-    std::lock_guard lock(writing);
-    const std::string frame = channel ? Flap(*channel, sequence, bytes) : std::string(bytes);
-    if (channel) sequence = (sequence + 1) & 0x7FFF;
-    return open && LoopbackServer::SendAll(socket, frame);
-  }
-  void Reply(uint8_t channel, std::string_view payload) {
-    if (!silent) Send(channel, payload);
-  }
-  bool Drop() {
-    std::lock_guard lock(writing);
-    return open && shutdown(socket, SHUT_RDWR) == 0;
-  }
-};
-
 int OscarServer::Log::Count(Role role) const {
   return int(std::count_if(connections.begin(), connections.end(), [role](auto& c) { return c.role == role; }));
+}
+
+bool OscarServer::Log::Online(std::string_view uin) const {
+  return std::any_of(connections.begin(), connections.end(),
+                     [uin](auto& c) { return c.open && c.online && c.uin == uin; });
 }
 
 int OscarServer::Log::Count(uint16_t family, uint16_t subtype) const {
@@ -125,6 +96,7 @@ OscarServer::OscarServer(Script script)
       list_(script_.list),
       listParts_(script_.listParts),
       listDate_(script_.listDate),
+      acknowledgeStored_(script_.acknowledgeStored),
       loginServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, false); })),
       bosServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, true); })) {
   loginPort_ = loginServer_->Port();
@@ -180,6 +152,28 @@ bool OscarServer::SendAddedNotice(std::string_view uin) {
   return SendToBos(2, Snac(0x13, 0x1C, 0, 0, WithByteLength(uin)));
 }
 
+bool OscarServer::SendChannel2(std::string_view to, std::string_view from, std::string_view text, bool utf8) {
+  std::unique_lock lock(mutex_);
+  const auto target = signedOn_.find(to);
+  if (target == signedOn_.end()) return false;
+  const auto session = target->second;
+  const auto sender = signedOn_.find(from);
+  const uint16_t status = sender == signedOn_.end() ? 0 : sender->second->status.value_or(0);
+  const std::string cookie = U32(0x5EC0A1E5) + U32(nextCookie_++);
+  const Extension extension = PlainExtension(text, utf8, status);
+  channel2Acks_[cookie] = cookie + U16(2) + WithByteLength(from) + U16(3) + extension.acknowledged;
+  lock.unlock();
+  const std::string rendezvous =
+      U16(0) + cookie + Capability(0x49) + Tlv(0x000A, U16(1)) + Tlv(0x000F, "") + Tlv(0x2711, extension.value);
+  return session->Send(2, Snac(0x04, 0x07, 0, 0, cookie + U16(2) + SenderInfo(from, status) + Tlv(0x0005, rendezvous)));
+}
+
+void OscarServer::StoreOffline(OfflineMessage message) {
+  std::lock_guard lock(mutex_);
+  log_.offline.push_back(std::move(message));
+  changed_.notify_all();
+}
+
 void OscarServer::SetList(std::vector<Item> items, uint32_t date, int parts) {
   std::lock_guard lock(mutex_);
   list_ = std::move(items);
@@ -189,6 +183,35 @@ void OscarServer::SetList(std::vector<Item> items, uint32_t date, int parts) {
 
 std::vector<Item> OscarServer::ItemsOf(const Frame& frame) {
   return IsItemEdit(frame) ? ReadItems(frame.data).items : std::vector<Item>{};
+}
+
+std::optional<Meta> OscarServer::MetaOf(const Frame& frame) {
+  return frame.Is(0x15, 0x02) ? ReadMeta(frame.data) : std::nullopt;
+}
+
+std::optional<OscarServer::Account> OscarServer::AccountOf(std::string_view uin) const {
+  for (const Account& account : script_.accounts) {
+    if (account.uin == uin) return account;
+  }
+  return uin == script_.uin ? std::optional(Account{script_.uin, script_.password}) : std::nullopt;
+}
+
+std::string OscarServer::CookieOf(std::string_view uin) const {
+  return uin == script_.uin ? script_.cookie : "cookie-" + std::string(uin);
+}
+
+std::string OscarServer::UinOfCookie(std::string_view cookie) const {
+  if (cookie == script_.cookie) return script_.uin;
+  for (const Account& account : script_.accounts) {
+    if (cookie == CookieOf(account.uin)) return account.uin;
+  }
+  return {};
+}
+
+std::shared_ptr<OscarServer::Session> OscarServer::SignedOn(std::string_view uin) {
+  std::lock_guard lock(mutex_);
+  const auto found = signedOn_.find(uin);
+  return found == signedOn_.end() ? nullptr : found->second;
 }
 
 void OscarServer::Serve(int socket, bool bosPort) {
@@ -221,9 +244,18 @@ void OscarServer::Serve(int socket, bool bosPort) {
     std::lock_guard lock(session->writing);
     session->open = false;
   }
-  std::lock_guard lock(mutex_);
-  log_.connections[size_t(session->number) - 1].open = false;
+  bool announced = false;
+  {
+    std::lock_guard lock(mutex_);
+    log_.connections[size_t(session->number) - 1].open = false;
+    const auto found = signedOn_.find(session->uin);
+    if (found != signedOn_.end() && found->second == session) {
+      announced = session->status.has_value();
+      signedOn_.erase(found);
+    }
+  }
   changed_.notify_all();
+  if (announced) Announce(*session, false);
 }
 
 bool OscarServer::Handle(Session& s, const RawFrame& raw) {
@@ -252,10 +284,15 @@ bool OscarServer::Handle(Session& s, const RawFrame& raw) {
   if (raw.channel == 1) {
     frame.role = s.role = Find(frame.tlvs, 0x0006) && !Find(frame.tlvs, 0x0001) ? Role::Bos : Role::Login;
   }
+  const std::string uin = UinOfCookie(Find(frame.tlvs, 0x0006).value_or(""));
   Check(s, frame);
   {
     std::lock_guard lock(mutex_);
     auto& connection = log_.connections[size_t(s.number) - 1];
+    if (raw.channel == 1 && s.role == Role::Bos && !uin.empty()) {
+      s.uin = connection.uin = uin;
+      signedOn_[uin] = s.shared_from_this();
+    }
     connection.role = s.role;
     connection.online = connection.online || (s.role == Role::Bos && frame.Is(0x01, 0x02));
     if (raw.channel == 1 && s.role == Role::Bos) bos_ = s.shared_from_this();
@@ -279,10 +316,10 @@ bool OscarServer::Reached(Session& s, Step step) {
 }
 
 void OscarServer::Check(const Session& s, const Frame& f) {
-  const uint32_t uin = uint32_t(std::strtoul(script_.uin.c_str(), nullptr, 10));
   if (f.channel == 1 && s.role == Role::Login) {
+    const Account account = AccountOf(Find(f.tlvs, 0x0001).value_or("")).value_or(*AccountOf(script_.uin));
     const std::vector<TlvItem> expected =
-        *ParseTlvs(Tlv(0x0001, script_.uin) + Tlv(0x0002, Roast(script_.password)) +
+        *ParseTlvs(Tlv(0x0001, account.uin) + Tlv(0x0002, Roast(account.password)) +
                    Tlv(0x0003, "ICQ Inc. - Product of ICQ (TM).2003b.5.56.1.3916.85") + Tlv(0x0016, U16(0x010A)) +
                    Tlv(0x0017, U16(5)) + Tlv(0x0018, U16(0x0038)) + Tlv(0x0019, U16(1)) + Tlv(0x001A, U16(0x0F4C)) +
                    Tlv(0x0014, U32(0x55)) + Tlv(0x000F, "en") + Tlv(0x000E, "us"));
@@ -292,14 +329,16 @@ void OscarServer::Check(const Session& s, const Frame& f) {
         Violation(s, "sign-on TLV " + std::to_string(i) + " is not " + Hex(expected[i].type));
     }
   }
-  if (f.channel == 1 && s.role == Role::Bos && f.payload != kHello + Tlv(0x0006, script_.cookie)) {
-    Violation(s, "cookie frame differs");
+  if (f.channel == 1 && s.role == Role::Bos) {
+    const std::string cookie = Find(f.tlvs, 0x0006).value_or("");
+    if (UinOfCookie(cookie).empty() || f.payload != kHello + Tlv(0x0006, cookie)) Violation(s, "cookie frame differs");
   }
   if (f.channel != 2) return;
+  CheckMessaging(s, f);
+  CheckMeta(s, f);
   std::string rateAck;
   for (uint16_t id : script_.rateClasses) rateAck += U16(id);
   const std::string dc = U32(0) + U32(0) + '\0' + U16(8) + U32(0) + U32(0) + U32(3) + U32(0) + U32(0) + U32(0) + U16(0);
-  const std::string offline = Tlv(0x0001, U16Le(8) + U32Le(uin) + U16Le(0x003C) + U16Le(2));
   struct Rule {
     uint32_t key;
     std::optional<uint32_t> requestId;
@@ -314,7 +353,7 @@ void OscarServer::Check(const Session& s, const Frame& f) {
       {0x00010017, 0x17, Words({1, 4, 0x13, 4, 2, 1, 3, 1, 0x15, 1, 4, 1, 6, 1, 9, 1, 0x0A, 1, 0x0B, 1})},
       {0x00010006, 6, {}}, {0x00010008, 8, rateAck}, {0x0001001E, 0x1E, {}}, {0x00020002, 2, {}},
       {0x00020004, 4, {}}, {0x00030002, 2, {}}, {0x00040002, 2, {}}, {0x00040004, 4, {}}, {0x00090002, 2, {}},
-      {0x00130002, 2, {}}, {0x00130005, 0x00010005, {}}, {0x00130007, 7, {}}, {0x00150002, 0x00020001, offline},
+      {0x00130002, 2, {}}, {0x00130005, 0x00010005, {}}, {0x00130007, 7, {}},
       {0x00130011, 0x11, ""}, {0x00130012, 0x12, ""}, {0x00130008, 8, {}}, {0x00130009, 9, {}}, {0x0013000A, 0x0A, {}}};
   // clang-format on
   const std::string name = "(" + Hex(f.family, 2) + "," + Hex(f.subtype, 2) + ") ";
@@ -338,12 +377,10 @@ void OscarServer::Check(const Session& s, const Frame& f) {
   if (f.Is(0x13, 0x18) || f.Is(0x13, 0x1A) || f.Is(0x03, 0x04)) {
     Fields fields{f.data};
     const std::string_view who = fields.Text(1);
-    if (f.Is(0x13, 0x1A)) fields.Number(1);  // the flag
-    if (f.family == 0x13) fields.Text(2);    // the reason
-    const bool zero = !f.Is(0x13, 0x18) || fields.Number(2) == 0;
-    const bool digits =
-        !who.empty() && std::all_of(who.begin(), who.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!fields.ok || !fields.rest.empty() || !zero || !digits) Violation(s, name + "layout differs");
+    if (f.Is(0x13, 0x1A)) fields.UinNumber(1);  // the flag
+    if (f.family == 0x13) fields.Text(2);       // the reason
+    const bool zero = !f.Is(0x13, 0x18) || fields.UinNumber(2) == 0;
+    if (!fields.ok || !fields.rest.empty() || !zero || !Digits(who)) Violation(s, name + "layout differs");
   }
   if (f.Is(0x04, 0x02)) {
     const uint16_t channel = f.data.size() == 16 ? Get16(f.data, 0) : 0;
@@ -355,16 +392,18 @@ void OscarServer::Check(const Session& s, const Frame& f) {
 
 void OscarServer::AnswerLogin(Session& s, const Frame& f) {
   if (f.channel != 1) return;
-  const bool known = Find(f.tlvs, 0x0001) == script_.uin && Find(f.tlvs, 0x0002) == Roast(script_.password);
-  std::string reply = Tlv(0x0001, script_.uin);
+  const auto account = AccountOf(Find(f.tlvs, 0x0001).value_or(""));
+  const bool known = account && Find(f.tlvs, 0x0002) == Roast(account->password);
+  const std::string cookie = CookieOf(account ? account->uin : script_.uin);
+  std::string reply = Tlv(0x0001, account ? account->uin : script_.uin);
   if (!known || script_.refusalCode) {
     if (script_.noise) reply += Tlv(0x0004, "http://127.0.0.1/why");
     reply += known ? Tlv(script_.refusalTlv, U16(*script_.refusalCode)) : Tlv(0x0008, U16(0x0005));
   } else if (!script_.refuseWithoutCode) {
     const uint16_t port = script_.bosOnLoginPort ? loginPort_ : bosPort_;
     const std::string address = script_.redirectAddress.value_or("127.0.0.1:" + std::to_string(port));
-    reply += script_.noise ? Tlv(0x0006, script_.cookie) + Tlv(0x008E, std::string(1, '\0')) + Tlv(0x0005, address)
-                           : Tlv(0x0005, address) + Tlv(0x0006, script_.cookie);
+    reply += script_.noise ? Tlv(0x0006, cookie) + Tlv(0x008E, std::string(1, '\0')) + Tlv(0x0005, address)
+                           : Tlv(0x0005, address) + Tlv(0x0006, cookie);
   }
   s.Reply(4, reply);
 }
@@ -375,7 +414,7 @@ bool OscarServer::AnswerBos(Session& s, const Frame& f) {
   };
   const std::string extra = script_.noise ? Tlv(0x00FE, std::string(9, '\x01')) : "";
   if (f.channel == 1) {
-    if (Find(f.tlvs, 0x0006) != script_.cookie) return false;
+    if (s.uin.empty()) return false;
     std::string families;
     for (uint16_t family : script_.families) families += U16(family);
     reply(0x01, 0x03, families);
@@ -415,11 +454,20 @@ bool OscarServer::AnswerBos(Session& s, const Frame& f) {
     case 0x00130008:
     case 0x00130009:
     case 0x0013000A: reply(0x13, 0x0E, std::string(2 * ReadItems(f.data).items.size(), '\0')); break;
-    case 0x00150002:
-      if (script_.answerOfflineRequest && f.data.size() >= 14) {
-        reply(0x15, 0x03, Tlv(1, U16Le(8) + f.data.substr(6, 4) + U16Le(0x0042) + f.data.substr(12, 2)));
+    case 0x00150002: AnswerMeta(s, f); break;
+    case 0x00040006:
+    case 0x00040014: Relay(s, f); break;
+    case 0x0001001E: {
+      const uint16_t status = f.data.size() >= 8 ? Get16(f.data, 6) : 0;
+      {
+        std::lock_guard lock(mutex_);
+        s.status = log_.connections[size_t(s.number) - 1].status = status;
       }
+      changed_.notify_all();
+      reply(0x01, 0x0F, UserInfo(s.uin, Tlv(0x0006, U16(0) + U16(status)), 1));
+      Announce(s, true);
       break;
+    }
     default: break;
   }
   return true;

@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -26,6 +27,10 @@ namespace quelt::test {
 // a wrong byte is a violation, which a test usually asserts to be absent. The default Script is
 // an ordinary successful sign-on. It answers every list check with the scripted list and every
 // add, update and delete of list items with an acknowledgement of status 0 per item.
+// Several accounts may be signed on at once: the server relays messages and typing notices
+// between them, stores messages for accounts that are offline, tells every signed-on account
+// of every other one's presence, and answers the meta service (offline messages, user info,
+// searches) from the Script.
 // Thread-safe; the destructor closes every connection and joins.
 class OscarServer {
  public:
@@ -42,6 +47,21 @@ class OscarServer {
     int dropAfterFrames = 0;        // close on receiving the nth frame (0: never)
     Step garbageAt = Step::Never;   // send `garbage` just before answering that step
     std::string garbage = std::string("\0\x07garbage", 9);
+  };
+  struct Account {
+    std::string uin, password;
+    bool unicode = true;  // its presence announces the UTF-8 capability
+  };
+  struct Stamp {  // UTC
+    uint16_t year = 2007;
+    uint8_t month = 1, day = 1, hour = 10, minute = 0;
+    bool operator==(const Stamp&) const = default;
+  };
+  struct OfflineMessage {
+    std::string from, to;
+    std::string text;  // as the sender's client sent it
+    Stamp time;
+    bool operator==(const OfflineMessage&) const = default;
   };
   struct Script {
     std::string uin = "123456789";
@@ -63,7 +83,14 @@ class OscarServer {
     std::vector<oscar::Item> list;
     int listParts = 0;
     uint32_t listDate = 0x5F5E1000;
-    bool answerOfflineRequest = true;  // with the end-of-offline-messages reply
+    bool answerOfflineRequest = true;  // with the stored messages and the end-of-offline-messages reply
+    // Accounts besides (or, listing `uin`, instead of) uin/password; the first match wins. The
+    // BOS cookie names the account: `cookie` for `uin`, "cookie-<uin>" for the others.
+    std::vector<Account> accounts;
+    bool acknowledgeStored = true;         // false: drop messages sent with store-offline, unanswered
+    std::optional<Stamp> storeTime;        // of messages stored for offline accounts; none: UTC arrival
+    std::vector<oscar::Profile> profiles;  // what user-info requests and searches find
+    std::optional<uint16_t> metaErrorFor;  // meta requests of this subtype get (0x15,0x01)
   };
   struct Frame {         // one frame the client sent
     int connection = 0;  // 1 for the first accepted connection
@@ -81,7 +108,9 @@ class OscarServer {
     Role role = Role::Login;
     bool onBosPort = false;
     bool open = true;
-    bool online = false;  // client ready received
+    bool online = false;             // client ready received
+    std::string uin;                 // BOS: the account its cookie names
+    std::optional<uint16_t> status;  // as last set
   };
   struct Log {
     std::vector<Connection> connections;
@@ -89,6 +118,9 @@ class OscarServer {
     std::vector<std::string> violations;
     [[nodiscard]] int Count(Role role) const;
     [[nodiscard]] int Count(uint16_t family, uint16_t subtype) const;
+    [[nodiscard]] bool Online(std::string_view uin) const;  // an open BOS connection sent client ready
+    std::vector<OfflineMessage> offline;                    // stored now
+    std::vector<std::string> offlineDeleted;                // the UIN of every delete request
   };
 
   OscarServer();
@@ -119,11 +151,17 @@ class OscarServer {
   bool SendAuthorizationRequest(std::string_view uin, std::string_view reason);
   bool SendAuthorizationReply(std::string_view uin, uint8_t flag, std::string_view reason = "");
   bool SendAddedNotice(std::string_view uin);
+  // A plain channel-2 message to the signed-on `to`, whose acknowledgement is then checked;
+  // `text` is UTF-8 or, without `utf8`, code-page bytes. False when `to` is not signed on.
+  bool SendChannel2(std::string_view to, std::string_view from, std::string_view text, bool utf8 = true);
+  void StoreOffline(OfflineMessage message);
+  void SetAcknowledgeStored(bool acknowledge) { acknowledgeStored_ = acknowledge; }
   // Replaces the list the following list checks get, as the script's three fields do.
   void SetList(std::vector<oscar::Item> items, uint32_t date, int parts = 0);
 
   // The items of an add, update or delete (0x13,0x08/0x09/0x0A); none for other frames.
   [[nodiscard]] static std::vector<oscar::Item> ItemsOf(const Frame& frame);
+  [[nodiscard]] static std::optional<oscar::Meta> MetaOf(const Frame& frame);  // of a (0x15,0x02)
 
  private:
   struct Session;
@@ -135,6 +173,15 @@ class OscarServer {
   void Check(const Session& session, const Frame& frame);
   void Violation(const Session& session, const std::string& what);
   bool OnBos(const std::function<bool(Session&)>& action);
+  [[nodiscard]] std::optional<Account> AccountOf(std::string_view uin) const;
+  [[nodiscard]] std::string CookieOf(std::string_view uin) const;
+  [[nodiscard]] std::string UinOfCookie(std::string_view cookie) const;  // empty: no account's
+  std::shared_ptr<Session> SignedOn(std::string_view uin);
+  void CheckMessaging(const Session& session, const Frame& frame);
+  void CheckMeta(const Session& session, const Frame& frame);
+  void Relay(Session& session, const Frame& frame);
+  void Announce(Session& session, bool online);
+  void AnswerMeta(Session& session, const Frame& frame);
 
   const Script script_;
   mutable std::mutex mutex_;
@@ -144,6 +191,10 @@ class OscarServer {
   int listParts_ = 0;
   uint32_t listDate_ = 0;
   std::shared_ptr<Session> bos_;
+  std::map<std::string, std::shared_ptr<Session>, std::less<>> signedOn_;  // by UIN
+  std::map<std::string, std::string> channel2Acks_;                        // the acknowledgement expected, by cookie
+  uint32_t nextCookie_ = 1;
+  std::atomic<bool> acknowledgeStored_;
   std::atomic<uint16_t> loginPort_{0}, bosPort_{0};
   // Last, so that they stop and join their handlers before the state above goes.
   std::unique_ptr<LoopbackServer> loginServer_, bosServer_;

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -63,6 +64,16 @@ class RecordingListener : public core::EventListener {
 
   bool WaitForCount(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
     return WaitUntil([&] { return received_.size() >= count; }, limit);
+  }
+
+  // The payload of the latest event carrying a T, if any.
+  template <class T>
+  [[nodiscard]] std::optional<T> Last() const {
+    std::lock_guard lock(mutex_);
+    for (auto it = received_.rbegin(); it != received_.rend(); ++it) {
+      if (const T* payload = core::PayloadOf<T>(*it->event)) return *payload;
+    }
+    return std::nullopt;
   }
 
   [[nodiscard]] size_t Count(core::EventCode code) const {
