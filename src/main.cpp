@@ -16,6 +16,7 @@
 #include "platform/Log.h"
 #include "platform/Registry.h"
 #include "platform/screen/Display.h"
+#include "resources/LookSet.h"
 #include "resources/TextResources.h"
 #include "ui/DeviceNotifier.h"
 #include "ui/DisplayUiLoop.h"
@@ -60,7 +61,8 @@ int RunMessenger() {
   auto texts = std::make_shared<resources::TextResources>();
   auto application = std::make_unique<core::Application>(
       environment, dispatcher,
-      core::ApplicationParts{.language = texts,
+      core::ApplicationParts{.look = std::make_shared<resources::LookSet>(),
+                             .language = texts,
                              .sessions = std::make_shared<icq::IcqSessionFactory>(),
                              .connections = std::make_shared<net::ConnectionWatcher>(),
                              .notifier = std::make_shared<ui::DeviceNotifier>()});

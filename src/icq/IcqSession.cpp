@@ -72,6 +72,8 @@ IcqSession::IcqSession(core::Application& application, std::u16string uin, IcqTi
       .isOnline = [this] { return online_.load(); },
       .conversationWith = [this](const std::string& contact) { return ConversationWith(contact); }};
   list_ = std::make_unique<IcqListService>(application_, Ansi(uin_), HistoryFolder(), std::move(hooks));
+  smileys_ = resources::SmileySet::Create(application_.Environment().programFolder / "Smilies",
+                                          application_.GetSettings()->Values().smileSource);
   const auto send = [this](FramePtr frame) { SendOnBos(std::move(frame)); };
   const auto online = [this] { return online_.load(); };
   messaging_ = std::make_unique<IcqMessaging>(
@@ -138,7 +140,10 @@ void IcqSession::ThreadEnded() {
   if (runningThreads_.fetch_sub(1) == 1) ended_.Set();
 }
 
-void IcqSession::Stop() { stop_.Set(); }
+void IcqSession::Stop() {
+  stop_.Set();
+  smileys_->Cancel();
+}
 
 void IcqSession::Disconnect() { SetStatus(-1); }
 

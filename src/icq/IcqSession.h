@@ -22,6 +22,7 @@
 #include "net/ChannelOwner.h"
 #include "net/IcqChannel.h"
 #include "platform/Event.h"
+#include "resources/SmileySet.h"
 
 namespace quelt::core {
 class Application;
@@ -72,6 +73,8 @@ class IcqSession final : public core::ProtocolSession,
   [[nodiscard]] IcqListService& ContactList() { return *list_; }
   [[nodiscard]] IcqMessaging& Messaging() { return *messaging_; }
   [[nodiscard]] IcqDirectory& Directory() { return *directory_; }
+  // The smileys of SMILE_SOURCE, loading since the session was made.
+  [[nodiscard]] const std::shared_ptr<resources::SmileySet>& Smileys() const { return smileys_; }
   // The conversation with a contact, made on first use; it holds the contact's history.
   [[nodiscard]] std::shared_ptr<core::Conversation> ConversationWith(const std::string& uin);
 
@@ -147,6 +150,7 @@ class IcqSession final : public core::ProtocolSession,
   std::unique_ptr<IcqListService> list_;
   std::unique_ptr<IcqMessaging> messaging_;
   std::unique_ptr<IcqDirectory> directory_;
+  std::shared_ptr<resources::SmileySet> smileys_;
 
   using Signal = platform::Event;
   Signal stop_{Signal::Mode::ManualReset};

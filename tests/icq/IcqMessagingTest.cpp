@@ -159,6 +159,7 @@ TEST(IcqMessagingTest, TypingNoticesAndPresenceChangesReachTheOtherSide) {
   ASSERT_TRUE(ann.SignIn());
   ASSERT_TRUE(bee.SignIn());
   ASSERT_TRUE(Eventually([&] { return ann.Contact("2222") && ann.Contact("2222")->status == 0; }));
+  ASSERT_TRUE(Eventually([&] { return bee.Contact("1111") && bee.Contact("1111")->status == 0; }));
   EXPECT_TRUE(ann.Contact("2222")->unicodeSupport);
 
   ASSERT_TRUE(bee.Session().Messaging().SendTyping("1111", true));
