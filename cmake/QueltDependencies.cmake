@@ -12,3 +12,6 @@ endif()
 if(QUELT_BUILD_BENCH)
   find_package(benchmark REQUIRED CONFIG)
 endif()
+# HTTPS for the Passport login; OpenSSL also gives the test fixture its TLS server.
+find_package(CURL REQUIRED)
+find_package(OpenSSL REQUIRED)

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "core/Application.h"
+#include "core/CombinedSessionFactory.h"
 #include "core/HomeComponentRegistration.h"
 #include "core/SessionWorker.h"
 #include "core/SingleInstance.h"
 #include "icq/IcqSessionFactory.h"
+#include "msn/MsnSessionFactory.h"
 #include "net/ConnectionWatcher.h"
 #include "platform/Folders.h"
 #include "platform/Log.h"
@@ -61,11 +63,13 @@ int RunMessenger() {
   auto texts = std::make_shared<resources::TextResources>();
   auto application = std::make_unique<core::Application>(
       environment, dispatcher,
-      core::ApplicationParts{.look = std::make_shared<resources::LookSet>(),
-                             .language = texts,
-                             .sessions = std::make_shared<icq::IcqSessionFactory>(),
-                             .connections = std::make_shared<net::ConnectionWatcher>(),
-                             .notifier = std::make_shared<ui::DeviceNotifier>()});
+      core::ApplicationParts{
+          .look = std::make_shared<resources::LookSet>(),
+          .language = texts,
+          .sessions = std::make_shared<core::CombinedSessionFactory>(std::make_shared<icq::IcqSessionFactory>(),
+                                                                     std::make_shared<msn::MsnSessionFactory>()),
+          .connections = std::make_shared<net::ConnectionWatcher>(),
+          .notifier = std::make_shared<ui::DeviceNotifier>()});
   application->Initialise();
 
   auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);

@@ -128,6 +128,8 @@ constexpr std::array kNonEmptyTextKeys = {
     TextKey{u"HISTORY_FOLDER", &SettingsValues::historyFolder},
     TextKey{u"OUTGOING_FOLDER", &SettingsValues::outgoingFolder},
     TextKey{u"INCOMING_FOLDER", &SettingsValues::incomingFolder},
+    TextKey{u"MSN_SERVER", &SettingsValues::msnServer},
+    TextKey{u"MSN_NEXUS", &SettingsValues::msnNexus},
 };
 
 // The bound key action of LSOFTKEY and KEY0..KEY9, or nullptr for any other key.
@@ -312,6 +314,8 @@ std::string SerializeConfig(const SettingsValues& values) {
     const std::u16string key = u"KEY" + std::u16string(1, static_cast<char16_t>(u'0' + i));
     out.Action(key, values.keys[i]);
   }
+  if (values.msnServer != kDefaultMsnServer) out.Line(u"MSN_SERVER", values.msnServer);
+  if (values.msnNexus != kDefaultMsnNexus) out.Line(u"MSN_NEXUS", values.msnNexus);
   return out.Utf8();
 }
 

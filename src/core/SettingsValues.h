@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/KeyAction.h"
@@ -21,6 +22,9 @@ struct LoginHost {
 
 // Every value of "Messenger.config". Defaults that depend on the machine (folders, skin) are
 // filled by the Settings object that owns these values.
+inline constexpr std::u16string_view kDefaultMsnServer = u"messenger.hotmail.com:1863";
+inline constexpr std::u16string_view kDefaultMsnNexus = u"nexus.passport.com";
+
 struct SettingsValues {
   bool icqEnabled = false;
   std::u16string uin;
@@ -65,6 +69,9 @@ struct SettingsValues {
   int32_t msnAutoStatus = 1;
   int32_t delay1 = 2000;
   bool animateSmileList = true;
+  // Not among the handset's keys: written only when changed, so a default file keeps its layout.
+  std::u16string msnServer = std::u16string(kDefaultMsnServer);  // host:port of the notification server
+  std::u16string msnNexus = std::u16string(kDefaultMsnNexus);    // host[:port] of the Passport nexus
   KeyAction leftSoftKey = KeyAction::QuickSearch;
   std::array<KeyAction, 10> keys = {KeyAction::Quit,      KeyAction::ShowOffline, KeyAction::Sound, KeyAction::Vibro,
                                     KeyAction::Chat,      KeyAction::Info,        KeyAction::Find,  KeyAction::Settings,

@@ -5,8 +5,7 @@
 
 namespace quelt::icq {
 
-// Builds the protocol sessions for the application. MSN accounts get no session until the MSN
-// engine is part of the program.
+// Builds ICQ sessions; it has none for MSN accounts (see CombinedSessionFactory).
 class IcqSessionFactory final : public core::SessionFactory {
  public:
   explicit IcqSessionFactory(IcqTimings timings = {}) : timings_(timings) {}

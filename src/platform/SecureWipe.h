@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace quelt::platform {
@@ -11,6 +12,10 @@ namespace quelt::platform {
 // released. explicit_bzero cannot be dropped as a dead store, unlike a plain fill.
 inline void Wipe(std::vector<uint8_t>& bytes) {
   if (!bytes.empty()) explicit_bzero(bytes.data(), bytes.size());
+}
+
+inline void Wipe(std::string& text) {
+  if (!text.empty()) explicit_bzero(text.data(), text.size());
 }
 
 }  // namespace quelt::platform

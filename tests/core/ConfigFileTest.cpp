@@ -1,5 +1,3 @@
-#include "core/ConfigFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ConfigFile.h"
 #include "core/KeyAction.h"
 
 namespace quelt::core {
@@ -103,19 +102,50 @@ TEST(ConfigFileHosts, ParseAndWrite) {
 
 // Every value differs from its default, so a key that is lost or mixed up on either side shows.
 const SettingsValues kConfigured{
-    .icqEnabled = true, .uin = u"123456789", .password = u"p\u00E4ssw\u00F6rd", .msnEnabled = true,
-    .msnEmail = u"user@example.com", .msnPassword = u"msn-Secret",
-    .loginHosts = {{"login.example.net", "443"}, {"backup.example.net", "5190"}}, .icqProxyType = ProxyType::Socks5,
-    .icqProxyHost = u"proxy.example.net", .icqProxyPort = 1080, .icqProxyUser = u"alice", .icqProxyPassword = u"pr0xy",
-    .sound = false, .vibro = false, .vibroCount = 3, .userOnlineSound = false, .showOffline = true,
-    .showDateTime = false, .showNames = false, .sendingAck = false, .codePage = 1251, .typingNotifications = false,
-    .smileSource = u"Big.Smilies.xml", .msnSmileSource = u"Big.MSN.xml", .skinSource = u"Default.Skin.xml",
-    .iconsSource = u"Big.Icons.xml", .langSource = u"Deutsch.Lang.xml", .qsearchSource = u"Deutsch.QS.xml",
-    .historyFolder = u"/home/j\u00FCrgen/Verlauf", .outgoingFolder = u"/tmp/out",
-    .incomingFolder = u"/home/j\u00FCrgen/\u0417\u0430\u0433\u0440\u0443\u0437\u043A\u0438", .scrolling = true,
-    .jrightChat = false, .icqPingPeriod = -60, .msnPingPeriod = 90, .icqSupportCh2 = true, .icqStartupCheckout = false,
-    .icqSupportUnicodeCap = false, .autoConnect = true, .icqAutoStatus = 32, .msnAutoStatus = 8, .delay1 = 1500,
-    .animateSmileList = false, .leftSoftKey = KeyAction::None,
+    .icqEnabled = true,
+    .uin = u"123456789",
+    .password = u"p\u00E4ssw\u00F6rd",
+    .msnEnabled = true,
+    .msnEmail = u"user@example.com",
+    .msnPassword = u"msn-Secret",
+    .loginHosts = {{"login.example.net", "443"}, {"backup.example.net", "5190"}},
+    .icqProxyType = ProxyType::Socks5,
+    .icqProxyHost = u"proxy.example.net",
+    .icqProxyPort = 1080,
+    .icqProxyUser = u"alice",
+    .icqProxyPassword = u"pr0xy",
+    .sound = false,
+    .vibro = false,
+    .vibroCount = 3,
+    .userOnlineSound = false,
+    .showOffline = true,
+    .showDateTime = false,
+    .showNames = false,
+    .sendingAck = false,
+    .codePage = 1251,
+    .typingNotifications = false,
+    .smileSource = u"Big.Smilies.xml",
+    .msnSmileSource = u"Big.MSN.xml",
+    .skinSource = u"Default.Skin.xml",
+    .iconsSource = u"Big.Icons.xml",
+    .langSource = u"Deutsch.Lang.xml",
+    .qsearchSource = u"Deutsch.QS.xml",
+    .historyFolder = u"/home/j\u00FCrgen/Verlauf",
+    .outgoingFolder = u"/tmp/out",
+    .incomingFolder = u"/home/j\u00FCrgen/\u0417\u0430\u0433\u0440\u0443\u0437\u043A\u0438",
+    .scrolling = true,
+    .jrightChat = false,
+    .icqPingPeriod = -60,
+    .msnPingPeriod = 90,
+    .icqSupportCh2 = true,
+    .icqStartupCheckout = false,
+    .icqSupportUnicodeCap = false,
+    .autoConnect = true,
+    .icqAutoStatus = 32,
+    .msnAutoStatus = 8,
+    .delay1 = 1500,
+    .animateSmileList = false,
+    .leftSoftKey = KeyAction::None,
     .keys = {KeyAction::Settings, KeyAction::Sound, KeyAction::Vibro, KeyAction::Chat, KeyAction::Info, KeyAction::Quit,
              KeyAction::Scrolling, KeyAction::Find, KeyAction::QuickSearch, KeyAction::ShowOffline}};
 
@@ -147,6 +177,17 @@ TEST(ConfigFileSave, PlainPasswordIsSavedScrambled) {
   const std::string saved = SerializeConfig(loaded);
   EXPECT_NE(saved.find("\r\nPASSWORD=###AFCB336876B82B\r\n"), std::string::npos);
   EXPECT_EQ(saved.find("hunter2"), std::string::npos);
+}
+
+TEST(ConfigFileSave, ServerEndpointsAreWrittenOnlyWhenChanged) {
+  SettingsValues changed = kConfigured;
+  changed.msnServer = u"127.0.0.1:4000";
+  const std::string saved = SerializeConfig(changed);
+  ASSERT_EQ(saved.substr(0, kConfiguredFile.size()), kConfiguredFile);  // the usual keys, unchanged
+  EXPECT_EQ(saved.substr(kConfiguredFile.size()), "MSN_SERVER=127.0.0.1:4000\r\n");
+  EXPECT_EQ(Apply(saved), changed);
+  EXPECT_EQ(Apply(saved + "MSN_NEXUS=localhost:8443\r\n").msnNexus, u"localhost:8443");
+  EXPECT_EQ(Apply("MSN_SERVER=\r\n").msnServer, kDefaultMsnServer);
 }
 
 }  // namespace

@@ -1,0 +1,277 @@
+#include "msn/MsnConnectionManager.h"
+
+#include <new>
+
+#include "core/Application.h"
+#include "msn/MsnCommand.h"
+#include "msn/MsnLogin.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
+
+namespace quelt::msn {
+namespace {
+
+constexpr uint32_t kConnectionEndWaitMs = 5000;
+
+}  // namespace
+
+MsnConnectionManager::MsnConnectionManager(core::Application& application, MsnTimings timings,
+                                           std::string defaultServer)
+    : application_(application),
+      timings_(std::move(timings)),
+      defaultServer_(std::move(defaultServer)),
+      serverAddress_(defaultServer_) {}
+
+// Touches nothing of the application: it may already be going once the threads have ended.
+MsnConnectionManager::~MsnConnectionManager() {
+  for (auto* thread : {&machineThread_, &keepAliveThread_}) {
+    if (!thread->joinable()) continue;
+    // The last thread to let go of the manager destroys it and cannot wait for itself.
+    if (thread->get_id() == std::this_thread::get_id()) {
+      thread->detach();
+    } else {
+      thread->join();
+    }
+  }
+}
+
+void MsnConnectionManager::Start() {
+  if (machineThread_.joinable()) return;
+  runningThreads_.store(2);
+  ended_.Reset();
+  auto self = shared_from_this();
+  const auto run = [self](void (MsnConnectionManager::*body)()) {
+    try {
+      ((*self).*body)();
+    } catch (const std::bad_alloc&) {
+      platform::Log("out of memory");
+    }
+    self->ThreadEnded();
+  };
+  machineThread_ = std::thread(run, &MsnConnectionManager::RunMachine);
+  keepAliveThread_ = std::thread(run, &MsnConnectionManager::RunKeepAlive);
+}
+
+void MsnConnectionManager::ThreadEnded() {
+  if (runningThreads_.fetch_sub(1) == 1) ended_.Set();
+}
+
+void MsnConnectionManager::Stop() { quit_.Set(); }
+
+void MsnConnectionManager::RequestConnect() {
+  disconnectRequested_.Reset();
+  connectRequested_.Set();
+}
+
+void MsnConnectionManager::RequestDisconnect() {
+  connectRequested_.Reset();
+  disconnectRequested_.Set();
+}
+
+void MsnConnectionManager::OnLoginConfirmed() {
+  loggedIn_.store(true);
+  backoffMs_.store(0);
+}
+
+void MsnConnectionManager::Redirect(std::string address) {
+  {
+    std::lock_guard lock(mutex_);
+    serverAddress_ = std::move(address);
+  }
+  redirect_.Set();
+}
+
+std::shared_ptr<MsnConnection> MsnConnectionManager::Notification() const {
+  std::lock_guard lock(mutex_);
+  return notification_;
+}
+
+bool MsnConnectionManager::SendOnNotification(const std::function<std::string(int transactionId)>& line) {
+  const auto connection = Notification();
+  if (!connection || !connection->IsRunning()) return false;
+  return connection->Send(MsnCommand::Outgoing(line(connection->NextTransactionId())));
+}
+
+void MsnConnectionManager::AddSwitchboard(const std::shared_ptr<MsnConnection>& switchboard) {
+  std::lock_guard lock(mutex_);
+  switchboards_[switchboard->Id()] = switchboard;
+}
+
+void MsnConnectionManager::OnConnected(net::SocketChannel& channel) {
+  std::lock_guard lock(mutex_);
+  if (&channel == notification_.get()) notificationConnected_.Set();
+}
+
+void MsnConnectionManager::OnClosed(net::SocketChannel& channel) {
+  // A connection already replaced may still report its end; it must not end its successor.
+  std::lock_guard lock(mutex_);
+  if (&channel == notification_.get()) notificationClosed_.Set();
+}
+
+void MsnConnectionManager::OnTraffic(uint32_t bytes) { application_.AddTraffic(core::Service::Msn, bytes); }
+
+void MsnConnectionManager::Progress(const char* languageKey) {
+  application_.PostEvent(core::MakeEvent(core::EventCode::MsnProgressText, application_.Text(languageKey)));
+}
+
+void MsnConnectionManager::RunMachine() {
+  State state = State::WaitNetwork;
+  while (state != State::End) {
+    switch (state) {
+      case State::WaitNetwork: state = WaitNetwork(); break;
+      case State::Backoff: state = WaitBackoff(); break;
+      case State::Idle: state = Idle(); break;
+      case State::Connecting: state = Connecting(); break;
+      case State::Connected: state = Connected(); break;
+      case State::End: break;
+    }
+  }
+  // Leaving: no connection stays open, and none calls back once the session is gone.
+  DropSwitchboards();
+  DropNotification();
+  std::vector<std::shared_ptr<MsnConnection>> retired;
+  {
+    std::lock_guard lock(mutex_);
+    retired.swap(retired_);
+  }
+  for (const auto& connection : retired) (void)connection->WaitUntilEnded(kConnectionEndWaitMs);
+}
+
+MsnConnectionManager::State MsnConnectionManager::WaitNetwork() {
+  backoffMs_.store(0);
+  while (true) {
+    const int woken = platform::WaitAny({&quit_, &application_.NetworkUp()}, timings_.networkPollMs);
+    if (woken == 0) return State::End;
+    if (woken == 1) return State::Idle;
+    if (desiredStatus_.load() != -1) application_.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork));
+  }
+}
+
+MsnConnectionManager::State MsnConnectionManager::WaitBackoff() {
+  uint32_t backoff = backoffMs_.load();
+  if (backoff < timings_.backoffMaxMs) backoff = std::min(backoff + timings_.backoffStepMs, timings_.backoffMaxMs);
+  backoffMs_.store(backoff);
+  switch (platform::WaitAny({&quit_, &application_.NetworkDown(), &retryNow_}, backoff)) {
+    case 0: return State::End;
+    case 1: return State::WaitNetwork;
+    case 2: backoffMs_.store(0); return State::Idle;
+    default: return State::Idle;
+  }
+}
+
+MsnConnectionManager::State MsnConnectionManager::Idle() {
+  switch (platform::WaitAny({&quit_, &application_.NetworkDown(), &connectRequested_}, platform::kInfinite)) {
+    case 0: return State::End;
+    case 1: return State::WaitNetwork;
+    default: {
+      std::lock_guard lock(mutex_);
+      serverAddress_ = defaultServer_;
+      return State::Connecting;
+    }
+  }
+}
+
+MsnConnectionManager::State MsnConnectionManager::Connecting() {
+  Progress("finding_host");
+  // Cleared before the connection exists, so that nothing it reports can be lost.
+  notificationConnected_.Reset();
+  notificationClosed_.Reset();
+  redirect_.Reset();
+  std::shared_ptr<MsnConnection> connection;
+  {
+    std::lock_guard lock(mutex_);
+    auto self = weak_from_this();
+    connection = MsnConnection::Create(
+        self, MsnConnectionKind::Notification, serverAddress_, application_.TextCodePage(),
+        [self](const std::shared_ptr<MsnConnection>& from, MsnCommandPtr command) {
+          if (const auto manager = self.lock()) {
+            manager->application_.PostEvent(
+                core::MakeEvent(core::EventCode::MsnCommandReceived, MsnCommandEvent{from, std::move(command)}));
+          }
+        },
+        timings_.network);
+    notification_ = connection;
+  }
+  connection->Start();
+  const int woken = platform::WaitAny(
+      {&quit_, &application_.NetworkDown(), &disconnectRequested_, &notificationConnected_, &notificationClosed_},
+      platform::kInfinite);
+  if (woken == 3) return State::Connected;
+  Progress("offline");
+  DropNotification();
+  switch (woken) {
+    case 0: return State::End;
+    case 1: return State::WaitNetwork;
+    case 2: return State::Idle;
+    default: return State::Backoff;  // closed, or a failed wait
+  }
+}
+
+MsnConnectionManager::State MsnConnectionManager::Connected() {
+  Progress("logging_on");
+  SendOnNotification(VersionLine);
+  const int woken =
+      platform::WaitAny({&quit_, &application_.NetworkDown(), &disconnectRequested_, &redirect_, &notificationClosed_},
+                        platform::kInfinite);
+  loggedIn_.store(false);
+  DropSwitchboards();
+  DropNotification();
+  application_.PostEvent(core::MakeEvent(core::EventCode::MsnDisconnected));
+  Progress("offline");
+  switch (woken) {
+    case 0: return State::End;
+    case 1: return State::WaitNetwork;
+    case 2: return State::Idle;
+    case 3: return State::Connecting;  // to the redirect's address
+    default:
+      // A server that redirects may close first; give its XFR a moment to arrive.
+      platform::SleepMs(timings_.closedPauseMs);
+      return redirect_.IsSet() ? State::Connecting : State::Backoff;
+  }
+}
+
+void MsnConnectionManager::DropNotification() {
+  std::lock_guard lock(mutex_);
+  if (!notification_) return;
+  notification_->Stop();
+  std::erase_if(retired_, [](const auto& old) { return !old->IsRunning() && old->WaitUntilEnded(0); });
+  retired_.push_back(std::move(notification_));
+}
+
+void MsnConnectionManager::DropSwitchboards() {
+  std::lock_guard lock(mutex_);
+  for (auto& [id, switchboard] : switchboards_) {
+    switchboard->Stop();
+    retired_.push_back(std::move(switchboard));
+  }
+  switchboards_.clear();
+}
+
+void MsnConnectionManager::RunKeepAlive() {
+  const uint32_t period = timings_.keepAliveMs.value_or(
+      static_cast<uint32_t>(std::max(1, application_.GetSettings()->Values().msnPingPeriod)) * 1000u);
+  while (!quit_.Wait(period)) KeepAliveStep();
+}
+
+void MsnConnectionManager::KeepAliveStep() {
+  const uint32_t now = platform::Ticks();
+  {
+    std::lock_guard lock(mutex_);
+    for (auto it = switchboards_.begin(); it != switchboards_.end();) {
+      const auto& switchboard = it->second;
+      if (now - switchboard->LastActivity() > timings_.switchboardIdleMs || !switchboard->IsRunning()) {
+        switchboard->Stop();
+        retired_.push_back(switchboard);
+        it = switchboards_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+  }
+  if (loggedIn_.load()) {
+    const auto connection = Notification();
+    if (connection) connection->Send(MsnCommand::Outgoing("PNG"));
+  }
+}
+
+}  // namespace quelt::msn

@@ -1,0 +1,264 @@
+// The MSN session against the scripted notification server and the HTTPS Passport server on
+// loopback: the login conversation, redirects, Passport failures, sign-out, lost networks and
+// the keep-alive.
+#include <gtest/gtest.h>
+
+#include "core/Application.h"
+#include "core/PasswordScrambler.h"
+#include "msn/MsnSession.h"
+#include "msn/MsnSessionFactory.h"
+#include "msn/MsnStatus.h"
+#include "net/ConnectionWatcher.h"
+#include "platform/TextCodec.h"
+#include "resources/TextResources.h"
+#include "support/MsnServer.h"
+#include "support/PassportServer.h"
+#include "support/RecordingListener.h"
+#include "support/TempFolder.h"
+#include "support/TestUiThread.h"
+
+namespace quelt::msn {
+namespace {
+
+using core::EventCode;
+using test::MsnServer;
+using test::PassportServer;
+
+constexpr auto kShortWait = std::chrono::milliseconds(500);
+
+bool HasTicketUsr(const MsnServer::Log& log) {
+  return std::any_of(log.lines.begin(), log.lines.end(),
+                     [](const auto& line) { return line.text.find(" TWN S ") != std::string::npos; });
+}
+
+TEST(MsnStatusTest, CodesAndNumbers) {
+  EXPECT_EQ(DecodeMsnStatus("AWY"), 5);
+  EXPECT_EQ(DecodeMsnStatus("HDN"), 8);
+  for (const char* code : {"FLN", "awy", "AWY ", ""}) EXPECT_EQ(DecodeMsnStatus(code), -1) << code;
+  EXPECT_EQ(EncodeMsnStatus(7), "LUN");
+  for (int32_t status : {1, 0, 9, -1}) EXPECT_EQ(EncodeMsnStatus(status), "NLN") << status;
+}
+
+class MsnSessionTest : public ::testing::Test {
+ protected:
+  MsnSessionTest() {
+    std::filesystem::create_directories(folder_ / "Language");
+    std::filesystem::copy_file(std::filesystem::path(QUELT_DATA_DIR) / "Language" / "English.Lang.xml",
+                               folder_ / "Language" / "English.Lang.xml");
+  }
+
+  // An application for the account, with both servers named in its configuration.
+  void Start(const MsnServer& server, const PassportServer& passport, const std::string& email,
+             const std::string& password, const std::string& extraConfig = "") {
+    test::WriteFile(folder_ / "Messenger.config",
+                    "MSN_ENABLED=True\r\nMSN_EMAIL=" + email + "\r\nMSN_PASSWORD=" +
+                        platform::Utf16ToUtf8(core::EncodePassword(platform::Utf8ToUtf16(password))) +
+                        "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(server.Port()) +
+                        "\r\nMSN_NEXUS=" + passport.Nexus() + "\r\n" + extraConfig);
+    dispatcher_->AddUiListener(ui_);
+    watcher_ = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
+    MsnTimings timings{.networkPollMs = 100,
+                       .backoffStepMs = 100,
+                       .backoffMaxMs = 1000,
+                       .closedPauseMs = 20,
+                       .keepAliveMs = 100,
+                       .switchboardIdleMs = 300,
+                       .passportTimeoutMs = 5000,
+                       .passportCaFile = passport.CaFile().string()};
+    application_ = std::make_unique<core::Application>(
+        core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
+        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
+                               .sessions = std::make_shared<MsnSessionFactory>(timings),
+                               .connections = watcher_,
+                               .timings = {.autoConnectDelayMs = 50, .reconnectDelayMs = 100}});
+    application_->Initialise();
+    application_->AddListener(core_);
+  }
+
+  void SetStatus(int32_t status) {
+    application_->PostEvent(core::MakeEvent(EventCode::SetMsnStatus, core::StatusPayload{.status = status}));
+  }
+  MsnSession& Session() { return dynamic_cast<MsnSession&>(*application_->MsnSession()); }
+
+  test::TempFolder folder_;
+  std::shared_ptr<core::UiDispatcher> dispatcher_ = std::make_shared<core::UiDispatcher>();
+  test::TestUiThread uiThread_{*dispatcher_};
+  std::shared_ptr<net::ConnectionWatcher> watcher_;
+  std::shared_ptr<test::RecordingListener> core_ = std::make_shared<test::RecordingListener>();
+  std::shared_ptr<test::RecordingListener> ui_ = std::make_shared<test::RecordingListener>();
+  std::unique_ptr<core::Application> application_;
+};
+
+TEST_F(MsnSessionTest, TheLoginRunsFromVerToSynWithTheAccountEncoded) {
+  const std::string email = "a.b+c@example.com";
+  const std::string password = "p,w'd x";
+  MsnServer server({.email = email, .password = password});
+  PassportServer passport;
+  passport.SetAccount(email, password, "t=ticket123&p=profile456");
+  Start(server, passport, email, password);
+  SetStatus(1);
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  EXPECT_EQ(server.Snapshot().LinesOf(1),
+            (std::vector<std::string>{
+                "VER 1 MSNP10 MSNP9 CVR0", "CVR 2 0x0409 winnt 5.1 i386 MSNMSGR 6.2.0205 MSMSGS a.b%2bc@example.com",
+                "USR 3 TWN I a.b%2bc@example.com", "USR 4 TWN S t=ticket123&p=profile456", "SYN 5 0 0"}));
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+
+  const auto requests = passport.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].path, "/rdr/pprdr.asp");
+  EXPECT_FALSE(requests[0].Header("Authorization"));
+  const auto authorization = requests[1].Header("Authorization").value_or("");
+  EXPECT_NE(authorization.find(",sign-in=a.b+c%40example.com,pwd=p%2cw%27d%20x,lc=1033,"), std::string::npos)
+      << authorization;
+  EXPECT_EQ(ui_->Last<std::u16string>(), u"Signing in…");  // the latest progress text
+}
+
+TEST_F(MsnSessionTest, ARedirectKeepsItsAddressAndAFreshConnectUsesTheDefault) {
+  MsnServer server({.redirectFirst = MsnServer::RedirectAt::Ver});
+  PassportServer passport;
+  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+  Start(server, passport, "alice@example.com", "secret");
+  SetStatus(1);
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  auto log = server.Snapshot();
+  ASSERT_EQ(log.connections.size(), 2u);
+  EXPECT_TRUE(log.connections[0].redirected);
+  EXPECT_EQ(log.connections[1].listener, MsnServer::Listener::Redirect);
+  EXPECT_EQ(log.LinesOf(2).front(), "VER 1 MSNP10 MSNP9 CVR0");  // ids start again
+
+  SetStatus(-1);
+  ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected));
+  SetStatus(1);
+  ASSERT_TRUE(server.WaitFor([](const auto& now) { return now.Count("SYN") == 2; }));
+  log = server.Snapshot();
+  EXPECT_EQ(log.connections.back().listener, MsnServer::Listener::Main);
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+}
+
+TEST_F(MsnSessionTest, APassportFailureSendsNoTicket) {
+  struct Case {
+    const char* name;
+    PassportServer::Certificate certificate;
+    std::string password;  // the one the session is configured with
+  } cases[] = {{"wrong password (401)", PassportServer::Certificate::Trusted, "wrong"},
+               {"untrusted certificate", PassportServer::Certificate::OtherCa, "secret"},
+               {"certificate for another host", PassportServer::Certificate::WrongHost, "secret"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    MsnServer server;
+    PassportServer passport(c.certificate);
+    passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+    Start(server, passport, "alice@example.com", c.password);
+    SetStatus(1);
+    ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("USR") == 1; }));
+    if (c.certificate == PassportServer::Certificate::Trusted) {
+      ASSERT_TRUE(passport.WaitForRequests(2, std::chrono::seconds(10)));
+    } else {
+      ASSERT_TRUE(passport.WaitForAbandonedConnections(1, std::chrono::seconds(10)));
+      EXPECT_TRUE(passport.Requests().empty());  // the password never left
+    }
+    EXPECT_FALSE(server.WaitFor(HasTicketUsr, kShortWait));
+    application_.reset();
+    ui_ = std::make_shared<test::RecordingListener>();
+  }
+}
+
+TEST_F(MsnSessionTest, ALoginServerRedirectIsFollowedWithTheAuthorizationSentAgain) {
+  MsnServer server;
+  PassportServer passport;
+  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+  passport.RedirectLogins("https://127.0.0.1:" + std::to_string(passport.AlternatePort()) + "/login2.srf");
+  Start(server, passport, "alice@example.com", "secret");
+  SetStatus(1);
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  const auto requests = passport.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[2].port, passport.AlternatePort());
+  EXPECT_EQ(requests[1].Header("Authorization"), requests[2].Header("Authorization"));
+}
+
+TEST_F(MsnSessionTest, TheServerSignsTheAccountOut) {
+  struct Case {
+    std::string reason;
+    std::u16string message;
+  } cases[] = {{"", u"You were disconnected"},
+               {"OTH", u"You were disconnected.\r\nReason: signed in from another place"}};
+  size_t round = 0;
+  for (const auto& c : cases) {
+    MsnServer server;
+    PassportServer passport;
+    passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+    Start(server, passport, "alice@example.com", "secret");
+    SetStatus(1);
+    ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+    ASSERT_TRUE(server.SendOut(c.reason));
+    ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, ++round));
+    EXPECT_EQ(application_->TakeUserMessage(), c.message);
+    EXPECT_EQ(Session().Presence(), -1);
+    // Signed out, it stays out.
+    EXPECT_FALSE(server.WaitFor([](const auto& log) { return log.Count("VER") > 1; }, kShortWait));
+    application_.reset();
+  }
+}
+
+TEST_F(MsnSessionTest, ALostNetworkOrConnectionEndsTheLoginAndItLogsInAgain) {
+  MsnServer server;
+  PassportServer passport;
+  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+  Start(server, passport, "alice@example.com", "secret");
+  SetStatus(1);
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+
+  watcher_->OnStatus(*application_, 0x21);  // the machine's connection is gone
+  ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected));
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 2; }));
+
+  ASSERT_TRUE(server.Drop());  // and now the server closes, so the manager backs off and returns
+  ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, 2));
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 3; }));
+  EXPECT_EQ(server.Snapshot().LinesOf(3).front(), "VER 1 MSNP10 MSNP9 CVR0");
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+}
+
+TEST_F(MsnSessionTest, AConfirmedPresenceStartsThePingAndSavesTheStatus) {
+  MsnServer server;
+  PassportServer passport;
+  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+  Start(server, passport, "alice@example.com", "secret");
+  SetStatus(5);
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  EXPECT_EQ(server.Snapshot().Count("PNG"), 0);  // not logged in yet
+  ASSERT_TRUE(server.Send("CHG 6 AWY 0"));
+  ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
+  EXPECT_EQ(ui_->Last<int32_t>(), 5);
+  EXPECT_TRUE(ui_->WaitFor(EventCode::MsnLoggedIn));
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("PNG") >= 2; }));
+
+  // Logged in, a new choice goes out at once.
+  SetStatus(2);
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("CHG") == 1; }));
+  EXPECT_NE(test::ReadFile(folder_ / "Messenger.config").find("MSN_AUTO_STATUS=2\r\n"), std::string::npos);
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+}
+
+TEST_F(MsnSessionTest, AutoConnectSignsInWithTheSavedStatusAndIdleSwitchboardsAreClosed) {
+  MsnServer server;
+  PassportServer passport;
+  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+  Start(server, passport, "alice@example.com", "secret", "AUTO_CONNECT=True\r\nMSN_AUTO_STATUS=3\r\n");
+  application_->PostAutoConnect();
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  EXPECT_EQ(Session().Presence(), 3);
+
+  // A switchboard that carries nothing is closed by the keep-alive once it has been quiet too long.
+  auto& manager = Session().Manager();
+  const auto switchboard = MsnConnection::Create(manager.weak_from_this(), MsnConnectionKind::Switchboard,
+                                                 "127.0.0.1:" + std::to_string(server.RedirectPort()), 0, nullptr);
+  manager.AddSwitchboard(switchboard);
+  switchboard->Start();
+  ASSERT_TRUE(switchboard->WaitUntilEnded(5000));
+}
+
+}  // namespace
+}  // namespace quelt::msn
