@@ -268,6 +268,7 @@ void MsnConnectionManager::KeepAliveStep() {
       }
     }
   }
+  if (housekeeping_) housekeeping_();
   if (loggedIn_.load()) {
     const auto connection = Notification();
     if (connection) connection->Send(MsnCommand::Outgoing("PNG"));

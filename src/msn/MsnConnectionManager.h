@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -37,6 +38,8 @@ class MsnConnectionManager final : public net::ChannelOwner,
   MsnConnectionManager(core::Application& application, MsnTimings timings, std::string defaultServer);
   ~MsnConnectionManager() override;
 
+  // Work of the session's own for every keep-alive period (on the keep-alive thread); set before Start.
+  void SetHousekeeping(std::function<void()> housekeeping) { housekeeping_ = std::move(housekeeping); }
   // Starts both threads; Stop ends them (at once, without waiting).
   void Start();
   void Stop();
@@ -87,6 +90,7 @@ class MsnConnectionManager final : public net::ChannelOwner,
   core::Application& application_;
   const MsnTimings timings_;
   const std::string defaultServer_;
+  std::function<void()> housekeeping_;
 
   std::atomic<int32_t> desiredStatus_{-1};
   std::atomic<bool> loggedIn_{false};

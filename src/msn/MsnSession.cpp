@@ -3,9 +3,12 @@
 #include <new>
 
 #include "core/Application.h"
+#include "core/HistoryFileName.h"
+#include "msn/MsnChallenge.h"
 #include "msn/MsnLogin.h"
 #include "msn/MsnStatus.h"
 #include "msn/PassportLogin.h"
+#include "platform/Clock.h"
 #include "platform/Log.h"
 #include "platform/SecureWipe.h"
 #include "platform/TextCodec.h"
@@ -33,6 +36,17 @@ MsnSession::MsnSession(core::Application& application, std::u16string email, Msn
   const auto values = application_.GetSettings()->Values();
   manager_ = std::make_shared<MsnConnectionManager>(application_, timings_, platform::Utf16ToUtf8(values.msnServer));
   smileys_ = resources::SmileySet::Create(application_.Environment().programFolder / "Smilies", values.msnSmileSource);
+  const std::filesystem::path cacheFile = std::filesystem::path(platform::Utf16ToUtf8(values.historyFolder)) /
+                                          platform::Utf16ToUtf8(core::HistoryFileName(email_) + u".xml");
+  contacts_ = std::make_unique<MsnContactList>(cacheFile);
+  contacts_->LoadCache();
+  // The session outlives the manager's threads (its destructor waits for them).
+  manager_->SetHousekeeping([this] { ExpireActivity(); });
+  lists_ = std::make_unique<MsnListService>(
+      application_, *contacts_, email_,
+      MsnListService::Hooks{
+          .send = [this](const std::function<std::string(int)>& line) { return manager_->SendOnNotification(line); },
+          .listCurrent = [this](const auto& connection) { SendInitialPresence(connection); }});
 }
 
 // The manager's threads hold the manager, not the session, and use the application until they
@@ -114,16 +128,38 @@ void MsnSession::SetStatus(int32_t status) {
 void MsnSession::OnCommand(const MsnCommandEvent& received) {
   const auto& connection = received.connection;
   const MsnCommand& command = *received.command;
+  if (!connection) return;
+  if (connection->IsSwitchboard()) {
+    // Of a switchboard's commands only these two concern the whole session.
+    if (command.Kind() == MsnCommandKind::Iln || command.Kind() == MsnCommandKind::Chl) OnAnyConnection(received);
+    return;
+  }
   // Commands still arriving from a connection the manager has let go of concern nobody.
-  if (!connection || connection->IsSwitchboard() || connection != manager_->Notification()) return;
+  if (connection != manager_->Notification()) return;
+  if (command.Kind() == MsnCommandKind::Iln || command.Kind() == MsnCommandKind::Chl) {
+    OnAnyConnection(received);
+    return;
+  }
   switch (command.Kind()) {
     case MsnCommandKind::Ver: SendLine(connection, [&](int id) { return ClientVersionLine(id, Account()); }); break;
     case MsnCommandKind::Cvr: SendLine(connection, [&](int id) { return InitialUsrLine(id, Account()); }); break;
     case MsnCommandKind::UsrTwnS:
       if (const auto* challenge = command.As<UsrTwnSFields>()) StartPassport(connection, challenge->policy);
       break;
-    case MsnCommandKind::UsrOkNs:
-      SendLine(connection, [&](int id) { return SynLine(id, listVersion1_, listVersion2_); });
+    case MsnCommandKind::UsrOkNs: lists_->StartSync(connection); break;
+    case MsnCommandKind::Syn:
+    case MsnCommandKind::Lsg:
+    case MsnCommandKind::Lst:
+    case MsnCommandKind::Adc:
+    case MsnCommandKind::Rem:
+    case MsnCommandKind::Error: lists_->OnCommand(command, connection); break;
+    case MsnCommandKind::Nln:
+      if (const auto* presence = command.As<PresenceFields>()) {
+        SetContactPresence(DecodeMsnStatus(presence->code), presence->email, presence->friendlyName);
+      }
+      break;
+    case MsnCommandKind::Fln:
+      if (const auto* offline = command.As<FlnFields>()) SetContactPresence(-1, offline->email, u"");
       break;
     case MsnCommandKind::XfrNs:
       if (const auto* redirect = command.As<XfrNsFields>()) manager_->Redirect(redirect->address);
@@ -183,6 +219,48 @@ void MsnSession::StartPassport(const std::shared_ptr<MsnConnection>& connection,
   passportThreads_.push_back({std::move(thread), std::move(done)});
 }
 
+void MsnSession::OnAnyConnection(const MsnCommandEvent& received) {
+  const MsnCommand& command = *received.command;
+  if (const auto* presence = command.As<PresenceFields>()) {
+    SetContactPresence(DecodeMsnStatus(presence->code), presence->email, presence->friendlyName);
+  } else if (const auto* challenge = command.As<ChlFields>()) {
+    AnswerChallenge(received.connection, challenge->challenge);
+  }
+}
+
+void MsnSession::SendInitialPresence(const std::shared_ptr<MsnConnection>& connection) {
+  const int32_t status = manager_->DesiredStatus();
+  if (status != -1) SendLine(connection, [status](int id) { return ChangeStatusLine(id, status); });
+}
+
+void MsnSession::AnswerChallenge(const std::shared_ptr<MsnConnection>& connection, const std::string& challenge) {
+  // Without an answer the server closes the connection, and the manager tries again later.
+  const auto answer = ChallengeAnswer(challenge);
+  if (!answer || !connection->IsRunning()) return;
+  const int id = connection->NextTransactionId();
+  connection->Send(MsnCommand::OutgoingWithExtra("QRY " + std::to_string(id) + ' ' + std::string(kMsnProductId) + " 32",
+                                                 std::vector<uint8_t>(answer->begin(), answer->end())));
+}
+
+void MsnSession::SetContactPresence(int32_t status, std::u16string_view email, std::u16string_view friendlyName) {
+  const bool known = contacts_->Update(email, [&](MsnContact& contact) {
+    if (!friendlyName.empty()) contact.friendlyName = friendlyName;
+    contact.status = status;
+  });
+  // Conversations drop an offline participant once the session keeps conversations.
+  if (known) application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+}
+
+void MsnSession::ExpireActivity() {
+  const uint32_t now = platform::Ticks();
+  const size_t expired = contacts_->UpdateAll([&](MsnContact& contact) {
+    if (!contact.activity || now - contact.activityTime <= timings_.activityExpiryMs) return false;
+    contact.activity = false;
+    return true;
+  });
+  if (expired > 0) application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+}
+
 void MsnSession::OnSignedOut(const std::string& reason) {
   manager_->ExchangeDesiredStatus(-1);
   GoOffline();
@@ -193,7 +271,15 @@ void MsnSession::OnSignedOut(const std::string& reason) {
   application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
 }
 
-// Contacts and conversations are reset here once the session keeps them; the window redraws.
-void MsnSession::GoOffline() { application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh)); }
+// The lists stay; only presence goes. Conversations are reset here once the session keeps them.
+void MsnSession::GoOffline() {
+  contacts_->UpdateAll([](MsnContact& contact) {
+    const bool changed = contact.status != -1 || contact.typing;
+    contact.status = -1;
+    contact.typing = false;
+    return changed;
+  });
+  application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+}
 
 }  // namespace quelt::msn

@@ -11,6 +11,8 @@
 #include "core/ApplicationParts.h"
 #include "core/EventListener.h"
 #include "msn/MsnConnectionManager.h"
+#include "msn/MsnContactList.h"
+#include "msn/MsnListService.h"
 #include "msn/MsnTimings.h"
 #include "resources/SmileySet.h"
 
@@ -48,6 +50,11 @@ class MsnSession final : public core::ProtocolSession,
 
   [[nodiscard]] const std::u16string& Email() const { return email_; }
   [[nodiscard]] MsnConnectionManager& Manager() { return *manager_; }
+  // The contacts and groups, and the edits and searches the windows ask for.
+  [[nodiscard]] MsnContactList& Contacts() { return *contacts_; }
+  [[nodiscard]] MsnListService& Lists() { return *lists_; }
+  // ILN, NLN and FLN: a known contact's presence and friendly name (empty keeps the name).
+  void SetContactPresence(int32_t status, std::u16string_view email, std::u16string_view friendlyName);
   // The smileys of MSN_SMILE_SOURCE, loading since the session was made.
   [[nodiscard]] const std::shared_ptr<resources::SmileySet>& Smileys() const { return smileys_; }
 
@@ -55,9 +62,13 @@ class MsnSession final : public core::ProtocolSession,
   MsnSession(core::Application& application, std::u16string email, MsnTimings timings);
 
   void OnCommand(const MsnCommandEvent& received);
+  void OnAnyConnection(const MsnCommandEvent& received);
   void StartPassport(const std::shared_ptr<MsnConnection>& connection, std::string policy);
   void OnSignedOut(const std::string& reason);
+  void AnswerChallenge(const std::shared_ptr<MsnConnection>& connection, const std::string& challenge);
+  void SendInitialPresence(const std::shared_ptr<MsnConnection>& connection);
   void GoOffline();
+  void ExpireActivity();
   [[nodiscard]] std::string Account() const;
   void JoinPassportThreads();
 
@@ -66,8 +77,8 @@ class MsnSession final : public core::ProtocolSession,
   const MsnTimings timings_;
   std::shared_ptr<MsnConnectionManager> manager_;
   std::shared_ptr<resources::SmileySet> smileys_;
-  std::string listVersion1_ = "0";  // hub thread
-  std::string listVersion2_ = "0";
+  std::unique_ptr<MsnContactList> contacts_;
+  std::unique_ptr<MsnListService> lists_;
 
   std::mutex mutex_;  // the Passport threads and the stop flag
   struct PassportThread {

@@ -3,19 +3,9 @@
 // the keep-alive.
 #include <gtest/gtest.h>
 
-#include "core/Application.h"
-#include "core/PasswordScrambler.h"
-#include "msn/MsnSession.h"
-#include "msn/MsnSessionFactory.h"
+#include "MsnSessionFixture.h"
 #include "msn/MsnStatus.h"
-#include "net/ConnectionWatcher.h"
-#include "platform/TextCodec.h"
-#include "resources/TextResources.h"
-#include "support/MsnServer.h"
-#include "support/PassportServer.h"
-#include "support/RecordingListener.h"
-#include "support/TempFolder.h"
-#include "support/TestUiThread.h"
+#include "platform/Clock.h"
 
 namespace quelt::msn {
 namespace {
@@ -39,57 +29,9 @@ TEST(MsnStatusTest, CodesAndNumbers) {
   for (int32_t status : {1, 0, 9, -1}) EXPECT_EQ(EncodeMsnStatus(status), "NLN") << status;
 }
 
-class MsnSessionTest : public ::testing::Test {
- protected:
-  MsnSessionTest() {
-    std::filesystem::create_directories(folder_ / "Language");
-    std::filesystem::copy_file(std::filesystem::path(QUELT_DATA_DIR) / "Language" / "English.Lang.xml",
-                               folder_ / "Language" / "English.Lang.xml");
-  }
+using MsnSessionTest = MsnSessionFixture;
 
-  // An application for the account, with both servers named in its configuration.
-  void Start(const MsnServer& server, const PassportServer& passport, const std::string& email,
-             const std::string& password, const std::string& extraConfig = "") {
-    test::WriteFile(folder_ / "Messenger.config",
-                    "MSN_ENABLED=True\r\nMSN_EMAIL=" + email + "\r\nMSN_PASSWORD=" +
-                        platform::Utf16ToUtf8(core::EncodePassword(platform::Utf8ToUtf16(password))) +
-                        "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(server.Port()) +
-                        "\r\nMSN_NEXUS=" + passport.Nexus() + "\r\n" + extraConfig);
-    dispatcher_->AddUiListener(ui_);
-    watcher_ = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
-    MsnTimings timings{.networkPollMs = 100,
-                       .backoffStepMs = 100,
-                       .backoffMaxMs = 1000,
-                       .closedPauseMs = 20,
-                       .keepAliveMs = 100,
-                       .switchboardIdleMs = 300,
-                       .passportTimeoutMs = 5000,
-                       .passportCaFile = passport.CaFile().string()};
-    application_ = std::make_unique<core::Application>(
-        core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
-        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
-                               .sessions = std::make_shared<MsnSessionFactory>(timings),
-                               .connections = watcher_,
-                               .timings = {.autoConnectDelayMs = 50, .reconnectDelayMs = 100}});
-    application_->Initialise();
-    application_->AddListener(core_);
-  }
-
-  void SetStatus(int32_t status) {
-    application_->PostEvent(core::MakeEvent(EventCode::SetMsnStatus, core::StatusPayload{.status = status}));
-  }
-  MsnSession& Session() { return dynamic_cast<MsnSession&>(*application_->MsnSession()); }
-
-  test::TempFolder folder_;
-  std::shared_ptr<core::UiDispatcher> dispatcher_ = std::make_shared<core::UiDispatcher>();
-  test::TestUiThread uiThread_{*dispatcher_};
-  std::shared_ptr<net::ConnectionWatcher> watcher_;
-  std::shared_ptr<test::RecordingListener> core_ = std::make_shared<test::RecordingListener>();
-  std::shared_ptr<test::RecordingListener> ui_ = std::make_shared<test::RecordingListener>();
-  std::unique_ptr<core::Application> application_;
-};
-
-TEST_F(MsnSessionTest, TheLoginRunsFromVerToSynWithTheAccountEncoded) {
+TEST_F(MsnSessionTest, TheLoginRunsFromVerToThePresenceWithTheAccountEncoded) {
   const std::string email = "a.b+c@example.com";
   const std::string password = "p,w'd x";
   MsnServer server({.email = email, .password = password});
@@ -97,11 +39,12 @@ TEST_F(MsnSessionTest, TheLoginRunsFromVerToSynWithTheAccountEncoded) {
   passport.SetAccount(email, password, "t=ticket123&p=profile456");
   Start(server, passport, email, password);
   SetStatus(1);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
-  EXPECT_EQ(server.Snapshot().LinesOf(1),
-            (std::vector<std::string>{
-                "VER 1 MSNP10 MSNP9 CVR0", "CVR 2 0x0409 winnt 5.1 i386 MSNMSGR 6.2.0205 MSMSGS a.b%2bc@example.com",
-                "USR 3 TWN I a.b%2bc@example.com", "USR 4 TWN S t=ticket123&p=profile456", "SYN 5 0 0"}));
+  ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
+  EXPECT_EQ(
+      LinesOf(server.Snapshot(), 1),
+      (std::vector<std::string>{
+          "VER 1 MSNP10 MSNP9 CVR0", "CVR 2 0x0409 winnt 5.1 i386 MSNMSGR 6.2.0205 MSMSGS a.b%2bc@example.com",
+          "USR 3 TWN I a.b%2bc@example.com", "USR 4 TWN S t=ticket123&p=profile456", "SYN 5 0 0", "CHG 6 NLN 1"}));
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
 
   const auto requests = passport.Requests();
@@ -128,7 +71,7 @@ TEST_F(MsnSessionTest, ARedirectKeepsItsAddressAndAFreshConnectUsesTheDefault) {
   EXPECT_EQ(log.LinesOf(2).front(), "VER 1 MSNP10 MSNP9 CVR0");  // ids start again
 
   SetStatus(-1);
-  ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected));
+  ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, 2));  // the redirect gave the first
   SetStatus(1);
   ASSERT_TRUE(server.WaitFor([](const auto& now) { return now.Count("SYN") == 2; }));
   log = server.Snapshot();
@@ -221,23 +164,25 @@ TEST_F(MsnSessionTest, ALostNetworkOrConnectionEndsTheLoginAndItLogsInAgain) {
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
 }
 
-TEST_F(MsnSessionTest, AConfirmedPresenceStartsThePingAndSavesTheStatus) {
+TEST_F(MsnSessionTest, TheConfirmedPresenceStartsThePingAndLaterChoicesGoOutAtOnce) {
   MsnServer server;
   PassportServer passport;
   passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
   Start(server, passport, "alice@example.com", "secret");
   SetStatus(5);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
-  EXPECT_EQ(server.Snapshot().Count("PNG"), 0);  // not logged in yet
-  ASSERT_TRUE(server.Send("CHG 6 AWY 0"));
   ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
   EXPECT_EQ(ui_->Last<int32_t>(), 5);
   EXPECT_TRUE(ui_->WaitFor(EventCode::MsnLoggedIn));
+  EXPECT_EQ(LinesOf(server.Snapshot(), 1).at(5), "CHG 6 AWY 1");
   ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("PNG") >= 2; }));
 
-  // Logged in, a new choice goes out at once.
+  SetStatus(5);  // the current status again: nothing
   SetStatus(2);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("CHG") == 1; }));
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("CHG") == 2; }));
+  EXPECT_NE(test::ReadFile(folder_ / "Messenger.config").find("MSN_AUTO_STATUS=2\r\n"), std::string::npos);
+  SetStatus(-1);  // offline sends no CHG and keeps the last online status
+  ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected));
+  EXPECT_EQ(server.Snapshot().Count("CHG"), 2);
   EXPECT_NE(test::ReadFile(folder_ / "Messenger.config").find("MSN_AUTO_STATUS=2\r\n"), std::string::npos);
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
 }
@@ -258,6 +203,12 @@ TEST_F(MsnSessionTest, AutoConnectSignsInWithTheSavedStatusAndIdleSwitchboardsAr
   manager.AddSwitchboard(switchboard);
   switchboard->Start();
   ASSERT_TRUE(switchboard->WaitUntilEnded(5000));
+
+  // So is a contact's mark of recent activity.
+  MsnContact contact{.email = u"bob@example.com"};
+  contact.SetUnsentText(u"half a thought", platform::Ticks());
+  ASSERT_TRUE(Session().Contacts().Add(contact));
+  EXPECT_TRUE(Eventually([&] { return !Session().Contacts().FindByEmail(u"bob@example.com")->activity; }));
 }
 
 }  // namespace
