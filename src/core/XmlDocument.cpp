@@ -55,6 +55,17 @@ std::u16string XmlDocument::Text() const {
   return platform::Utf8ToUtf16(out.str());
 }
 
+std::vector<uint8_t> XmlDocument::Utf16FileBytes() const {
+  const std::u16string text = Text();
+  std::vector<uint8_t> bytes{0xFF, 0xFE};
+  bytes.reserve(2 + text.size() * 2);
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<uint8_t>(c));
+    bytes.push_back(static_cast<uint8_t>(c >> 8));
+  }
+  return bytes;
+}
+
 bool XmlDocument::Save(const std::filesystem::path& path) const {
   std::ostringstream out;
   document_->save(out, "  ", pugi::format_indent, pugi::encoding_utf8);

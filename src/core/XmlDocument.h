@@ -36,6 +36,8 @@ class XmlDocument {
 
   // The document as text, without declaration or indentation (the caches store this).
   [[nodiscard]] std::u16string Text() const;
+  // Text() as the caches' files hold it: UTF-16 little-endian behind the byte-order mark FF FE.
+  [[nodiscard]] std::vector<uint8_t> Utf16FileBytes() const;
   // Writes the document as indented UTF-8 with a declaration, replacing the file whole.
   [[nodiscard]] bool Save(const std::filesystem::path& path) const;
 

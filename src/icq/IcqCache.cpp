@@ -113,17 +113,6 @@ bool HasOwnOptions(const IcqContact& contact) {
   return !contact.uin.empty() && (!contact.showStatus || contact.ansiCodePage != -1 || contact.preferUnicode);
 }
 
-// UTF-16 little-endian behind the byte-order mark.
-std::vector<uint8_t> FileBytes(std::u16string_view text) {
-  std::vector<uint8_t> bytes{0xFF, 0xFE};
-  bytes.reserve(2 + text.size() * 2);
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  return bytes;
-}
-
 std::filesystem::path AccountFile(const std::filesystem::path& historyFolder, std::string_view uin,
                                   std::u16string_view suffix) {
   return historyFolder /
@@ -157,7 +146,7 @@ std::vector<uint8_t> SerializeCache(const IcqCacheContents& contents) {
     }
   }
   for (const IcqContact* contact : outside) WriteContact(root, *contact);
-  return FileBytes(document.Text());
+  return document.Utf16FileBytes();
 }
 
 std::vector<uint8_t> SerializeOptions(const std::vector<IcqContact>& contacts) {
@@ -171,7 +160,7 @@ std::vector<uint8_t> SerializeOptions(const std::vector<IcqContact>& contacts) {
     if (contact.ansiCodePage != -1) element.SetAttribute("AnsiCP", Decimal(contact.ansiCodePage));
     if (contact.preferUnicode) element.SetAttribute("PreferUnicode", u"1");
   }
-  return FileBytes(document.Text());
+  return document.Utf16FileBytes();
 }
 
 // A group without a usable id is skipped, but its members are kept, off the server list, so that

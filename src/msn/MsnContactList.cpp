@@ -100,16 +100,6 @@ void WriteContact(XmlNode root, const MsnContact& contact) {
 }
 
 // UTF-16 little-endian behind the byte-order mark.
-std::vector<uint8_t> FileBytes(std::u16string_view text) {
-  std::vector<uint8_t> bytes{0xFF, 0xFE};
-  bytes.reserve(2 + text.size() * 2);
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<uint8_t>(c));
-    bytes.push_back(static_cast<uint8_t>(c >> 8));
-  }
-  return bytes;
-}
-
 // The e-mail must not change under Update: the vector is ordered by it.
 void KeepEmail(MsnContact& contact, std::u16string email) { contact.email = std::move(email); }
 
@@ -126,7 +116,7 @@ std::vector<uint8_t> SerializeMsnCache(const MsnListSnapshot& list) {
     element.SetAttribute("Name", group.name);
   }
   for (const MsnContact& contact : list.contacts) WriteContact(root, contact);
-  return FileBytes(document.Text());
+  return document.Utf16FileBytes();
 }
 
 // The result keeps the list's promises: every contact has an e-mail, and the contacts are sorted

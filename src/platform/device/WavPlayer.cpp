@@ -53,6 +53,13 @@ class SoundTurns {
   bool playing_ = false;
 };
 
+// SDL keeps its hints and subsystem counts in unguarded globals: loading a file on one thread
+// while another starts or stops audio is a data race, so those calls take turns here.
+std::mutex& SdlGlobalsMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
 // Shared with every playing thread, so that it outlives them even when the program ends first.
 std::shared_ptr<SoundTurns> Turns() {
   static const auto turns = std::make_shared<SoundTurns>();
@@ -63,10 +70,14 @@ std::shared_ptr<SoundTurns> Turns() {
 class AudioTurn {
  public:
   AudioTurn(std::shared_ptr<SoundTurns> turns, uint64_t turn) : turns_(std::move(turns)), turn_(turn) {
+    const std::lock_guard lock(SdlGlobalsMutex());
     started_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
   }
   ~AudioTurn() {
-    if (started_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (started_) {
+      const std::lock_guard lock(SdlGlobalsMutex());
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    }
     turns_->Give();
   }
   AudioTurn(const AudioTurn&) = delete;
@@ -126,9 +137,12 @@ bool PlayWavToEnd(const std::filesystem::path& wavFile) {
   SDL_AudioSpec spec{};
   Uint8* rawSamples = nullptr;
   Uint32 length = 0;
-  if (SDL_LoadWAV(wavFile.c_str(), &spec, &rawSamples, &length) == nullptr) {
-    Log("sound: cannot load %s (%s)", wavFile.c_str(), SDL_GetError());
-    return false;
+  {
+    const std::lock_guard lock(SdlGlobalsMutex());
+    if (SDL_LoadWAV(wavFile.c_str(), &spec, &rawSamples, &length) == nullptr) {
+      Log("sound: cannot load %s (%s)", wavFile.c_str(), SDL_GetError());
+      return false;
+    }
   }
   const std::unique_ptr<Uint8, WavFree> samples(rawSamples);
   const uint32_t frameBytes = spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8u);

@@ -1,6 +1,7 @@
-// A notification server's bytes are arbitrary. Commands are parsed from the front as the connection's loop
-// does: every step must advance and stay inside the input, and every parsed command must write
-// back bytes that parse again as the same command.
+// A server's bytes are arbitrary; one target per connection kind (QUELT_MSN_SWITCHBOARD picks
+// the switchboard's). Commands are parsed from the front as the connection's loop does: every
+// step must advance and stay inside the input, and every parsed command must write back bytes
+// that parse again as the same command.
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -10,7 +11,11 @@
 
 namespace {
 
+#ifdef QUELT_MSN_SWITCHBOARD
+constexpr auto kConnection = quelt::msn::MsnConnectionKind::Switchboard;
+#else
 constexpr auto kConnection = quelt::msn::MsnConnectionKind::Notification;
+#endif
 constexpr uint32_t kCodePage = 1252;
 
 }  // namespace
