@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core
-  libpugixml-dev libcurl4-openssl-dev libssl-dev
+  libpugixml-dev libcurl4-openssl-dev libssl-dev ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
   dante-server tinyproxy
 )
