@@ -84,87 +84,87 @@ class Sheet:
         out.save(path)
 
 
-def mock_main_window(spec, images, icons):
+def mock_main_window(skin, images, icons):
     """The main window as the skin paints it: contact rows, the status pane and the toolbar."""
     p = PALETTE
-    w = spec.screen[0]
+    w = skin.screen[0]
     rows = [("Alice", "online", ["chat", "message"]), ("bob@example.com", "msn_away", ["typing"]),
             ("Carol", "dnd", []), ("Chat (3)", "msn_multi", []), ("Dave", "free4chat", ["message"]),
             ("erin@example.com", "msn_otp", []), ("Frank", "na", []), ("Grace", "offline", ["auth"]),
             ("heidi@example.com", "msn_offline", [])]
-    list_h = len(rows) * spec.row + 6
-    h = list_h + spec.status_height + spec.toolbar_height
+    list_h = len(rows) * skin.row + 6
+    h = list_h + skin.status_height + skin.toolbar_height
     img = images["main_bg.png"][1].crop((0, 0, w, h)).copy()
     d = ImageDraw.Draw(img)
     d.rectangle([0, 0, w - 1, list_h - 1], fill=p["list"])
     mark = images["list_bg.png"][1]
     img.paste(mark, (w - mark.width, list_h - mark.height))
-    f = font(spec.list_font)
+    f = font(skin.list_font)
     for i, (name, icon, marks) in enumerate(rows):
-        top = i * spec.row
+        top = i * skin.row
         if i == 1:
-            d.rectangle([0, top, w - 1, top + spec.row - 1], fill=p["sel"], outline=p["selborder"])
+            d.rectangle([0, top, w - 1, top + skin.row - 1], fill=p["sel"], outline=p["selborder"])
         ic = icons[icon + ".png"][1]
-        blit(img, ic, (1, top + (spec.row - ic.height) // 2))
+        blit(img, ic, (1, top + (skin.row - ic.height) // 2))
         color = p["offline"] if "offline" in icon else p["online"]
         asc, desc = f.getmetrics()
-        d.text((1 + ic.width + 2, top + (spec.row - asc - desc) // 2), name, fill=color, font=f)
+        d.text((1 + ic.width + 2, top + (skin.row - asc - desc) // 2), name, fill=color, font=f)
         x = w - 2
         for slot, m in (("chat", "chat.png"), ("message", "message.png"), ("typing", "typing.png"),
                         ("auth", "auth.png")):
             if slot in marks:
                 im = images[m][1]
                 x -= im.width
-                blit(img, im, (x, top + (spec.row - im.height) // 2))
+                blit(img, im, (x, top + (skin.row - im.height) // 2))
                 x -= 2
-    sf = font(spec.status_font)
+    sf = font(skin.status_font)
     st_top = list_h
     for text, cx in (("ICQ Online", w // 4), ("MSN Away", 3 * w // 4)):
         tw = d.textlength(text, font=sf)
         d.text((cx - tw / 2, st_top + 1), text, fill=p["status"], font=sf)
-    tb_top = list_h + spec.status_height
+    tb_top = list_h + skin.status_height
     d.rectangle([0, tb_top, w - 1, h - 1], fill=p["toolbar"])
     actions = ["showoffline", "soundon", "vibroon", "chat", "info", "find", "settings", "scrollingon", "qsearch",
                "quit"]
     for i, (digit, action) in enumerate(zip(TOOLBAR_DIGITS, actions)):
-        x = 2 + i * spec.toolbar_size
+        x = 2 + i * skin.toolbar_size
         if i == 3:
-            d.rectangle([x, tb_top, x + spec.toolbar_size - 1, h - 1], fill=p["toolbar_sel"])
+            d.rectangle([x, tb_top, x + skin.toolbar_size - 1, h - 1], fill=p["toolbar_sel"])
         blit(img, images["tb_" + action + ".png"][1], (x, tb_top + 1))
         blit(img, images["tb_" + digit + ".png"][1], (x, tb_top + 1))
     return img
 
 
-def mock_toolbar_states(spec, images):
+def mock_toolbar_states(skin, images):
     p = PALETTE
     names = ["hideoffline", "soundoff", "vibrooff", "scrollingoff", "account"]
-    w = 2 + len(names) * spec.toolbar_size + 2
-    img = Image.new("RGB", (w, spec.toolbar_height), p["toolbar"])
+    w = 2 + len(names) * skin.toolbar_size + 2
+    img = Image.new("RGB", (w, skin.toolbar_height), p["toolbar"])
     for i, n in enumerate(names):
-        blit(img, images["tb_" + n + ".png"][1], (2 + i * spec.toolbar_size, 1))
+        blit(img, images["tb_" + n + ".png"][1], (2 + i * skin.toolbar_size, 1))
     return img
 
 
-def mock_downloads(spec, images):
+def mock_downloads(skin, images):
     p = PALETTE
-    w = spec.screen[0]
+    w = skin.screen[0]
     rows = [("photo.jpg", "12345 / 40960 bytes", 0.3, "download_start.png"),
             ("song.mp3", "Can't write file", 0.0, "download_pause.png"),
             ("clip.3gp", "88120 bytes", 1.0, "download_folder.png"),
             ("notes.txt", "Unknown", 0.0, "download_delete.png")]
-    img = Image.new("RGB", (w, spec.dl_row * len(rows)), p["dl_bg"])
+    img = Image.new("RGB", (w, skin.dl_row * len(rows)), p["dl_bg"])
     d = ImageDraw.Draw(img)
-    f = font(spec.dl_font)
+    f = font(skin.dl_font)
     for i, (name, line2, frac, icon) in enumerate(rows):
-        top = i * spec.dl_row
+        top = i * skin.dl_row
         if frac:
-            d.rectangle([0, top, int(w * frac) - 1, top + spec.dl_row - 1], fill=p["dl_progress"])
+            d.rectangle([0, top, int(w * frac) - 1, top + skin.dl_row - 1], fill=p["dl_progress"])
         if i == 0:
-            d.rectangle([0, top, w - 1, top + spec.dl_row - 1], outline=p["selborder"])
+            d.rectangle([0, top, w - 1, top + skin.dl_row - 1], outline=p["selborder"])
         im = images[icon][1]
-        blit(img, im, (3, top + (spec.dl_row - im.height) // 2))
+        blit(img, im, (3, top + (skin.dl_row - im.height) // 2))
         d.text((6 + im.width, top + 2), name, fill=p["dl_text"], font=f)
-        d.text((6 + im.width, top + 2 + spec.dl_row // 2), line2, fill=p["dl_text"], font=f)
+        d.text((6 + im.width, top + 2 + skin.dl_row // 2), line2, fill=p["dl_text"], font=f)
     return img
 
 
@@ -186,14 +186,14 @@ def icon_sheet(icons, path):
     sheet.save(path)
 
 
-def skin_sheet(spec, images, icons, path):
-    sheet = Sheet("Skin/%s: %s" % (spec.folder, spec.desc))
+def skin_sheet(skin, images, icons, path):
+    sheet = Sheet("Skin/%s: %s" % (skin.folder, skin.desc))
     sheet.add_text("Main window mock-up at 1x and 3x (row %d px, font %d px, toolbar %d px)"
-                   % (spec.row, spec.list_font, spec.toolbar_size))
-    sheet.add_image(side_by_side(mock_main_window(spec, images, icons)))
+                   % (skin.row, skin.list_font, skin.toolbar_size))
+    sheet.add_image(side_by_side(mock_main_window(skin, images, icons)))
     sheet.add_text("Toolbar images in their other states, and the download list")
-    sheet.add_image(side_by_side(mock_toolbar_states(spec, images)))
-    sheet.add_image(side_by_side(mock_downloads(spec, images)))
+    sheet.add_image(side_by_side(mock_toolbar_states(skin, images)))
+    sheet.add_image(side_by_side(mock_downloads(skin, images)))
     keyed = [(n, [img], "") for n, (k, img) in images.items() if k == "key"]
     sheet.add_text("Every colour-keyed image at 3x: on its background (top) and raw (bottom)")
     sheet.add_grid([e for e in keyed if not e[0].startswith("tb_")], PALETTE["list"])

@@ -94,9 +94,9 @@ class AudioTurn {
 
 class AudioDevice {
  public:
-  explicit AudioDevice(const SDL_AudioSpec& spec) {
+  explicit AudioDevice(const SDL_AudioSpec& format) {
     // With no changes allowed SDL converts the samples to whatever the hardware wants.
-    id_ = SDL_OpenAudioDevice(nullptr, 0, &spec, nullptr, 0);
+    id_ = SDL_OpenAudioDevice(nullptr, 0, &format, nullptr, 0);
   }
   ~AudioDevice() {
     if (id_ != 0) SDL_CloseAudioDevice(id_);
@@ -134,19 +134,19 @@ Uint16 BufferSamplesFor(int frequency) {
 
 bool PlayWavToEnd(const std::filesystem::path& wavFile) {
   const ThreadStateRelease threadState;
-  SDL_AudioSpec spec{};
+  SDL_AudioSpec format{};
   Uint8* rawSamples = nullptr;
   Uint32 length = 0;
   {
     const std::lock_guard lock(SdlGlobalsMutex());
-    if (SDL_LoadWAV(wavFile.c_str(), &spec, &rawSamples, &length) == nullptr) {
+    if (SDL_LoadWAV(wavFile.c_str(), &format, &rawSamples, &length) == nullptr) {
       Log("sound: cannot load %s (%s)", wavFile.c_str(), SDL_GetError());
       return false;
     }
   }
   const std::unique_ptr<Uint8, WavFree> samples(rawSamples);
-  const uint32_t frameBytes = spec.channels * (SDL_AUDIO_BITSIZE(spec.format) / 8u);
-  if (spec.freq <= 0 || frameBytes == 0) {
+  const uint32_t frameBytes = format.channels * (SDL_AUDIO_BITSIZE(format.format) / 8u);
+  if (format.freq <= 0 || frameBytes == 0) {
     Log("sound: %s has no playable format", wavFile.c_str());
     return false;
   }
@@ -161,8 +161,8 @@ bool PlayWavToEnd(const std::filesystem::path& wavFile) {
     Log("sound: no audio (%s)", SDL_GetError());
     return false;
   }
-  spec.samples = BufferSamplesFor(spec.freq);
-  const AudioDevice device(spec);
+  format.samples = BufferSamplesFor(format.freq);
+  const AudioDevice device(format);
   if (device.Id() == 0) {
     Log("sound: no audio device (%s)", SDL_GetError());
     return false;
@@ -171,8 +171,8 @@ bool PlayWavToEnd(const std::filesystem::path& wavFile) {
     Log("sound: cannot queue %s (%s)", wavFile.c_str(), SDL_GetError());
     return false;
   }
-  const uint64_t durationMs = uint64_t{length} * 1000u / frameBytes / static_cast<uint32_t>(spec.freq);
-  const uint32_t bufferMs = spec.samples * 1000u / static_cast<uint32_t>(spec.freq) + 1;
+  const uint64_t durationMs = uint64_t{length} * 1000u / frameBytes / static_cast<uint32_t>(format.freq);
+  const uint32_t bufferMs = format.samples * 1000u / static_cast<uint32_t>(format.freq) + 1;
   const uint64_t limitMs = durationMs + bufferMs + kStallMarginMs;
   const uint32_t start = Ticks();
   SDL_PauseAudioDevice(device.Id(), 0);
