@@ -54,19 +54,19 @@ def main():
     total += sum(f.stat().st_size for f in icon_folder.iterdir())
     icon_sheet(icons, sheets / "contact_sheet_icons.png")
 
-    for spec in SKINS:
-        folder = data / "Skin" / spec.folder
+    for skin in SKINS:
+        folder = data / "Skin" / skin.folder
         folder.mkdir(parents=True, exist_ok=True)
-        images = skin_images(spec)
+        images = skin_images(skin)
         clean(folder, images)
         for name, (kind, img) in images.items():
             write_png(folder / name, img)
             check_png(folder / name, kind == "key")
-        xml_name = spec.folder + ".Skin.xml"
-        write_xml(folder / xml_name, "skin", elements(skin_document(spec)))
+        xml_name = skin.folder + ".Skin.xml"
+        write_xml(folder / xml_name, "skin", elements(skin_document(skin)))
         check_set(folder, xml_name, "skin")
         total += sum(f.stat().st_size for f in folder.iterdir())
-        skin_sheet(spec, images, icons, sheets / ("contact_sheet_skin_%s.png" % spec.folder.lower()))
+        skin_sheet(skin, images, icons, sheets / ("contact_sheet_skin_%s.png" % skin.folder.lower()))
 
     for folder_name, xml_name, desc, smilies, style in SMILEY_SETS:
         folder = data / "Smilies" / folder_name

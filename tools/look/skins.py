@@ -383,7 +383,7 @@ PALETTE = {
 FONT = "DejaVu Sans"
 
 
-class SkinSpec:
+class SkinDesign:
     def __init__(self, folder, desc, screen, row, list_font, status_height, status_font, toolbar_size,
                  indicator, dl_image, dl_row, dl_font, chat_font, file_font, userinfo_font, spacing, mark):
         self.folder, self.desc, self.screen = folder, desc, screen
@@ -396,55 +396,55 @@ class SkinSpec:
 
 
 SKINS = [
-    SkinSpec("Default", "Quelt Default (176x220)", (176, 220), row=17, list_font=14, status_height=15,
+    SkinDesign("Default", "Quelt Default (176x220)", (176, 220), row=17, list_font=14, status_height=15,
              status_font=11, toolbar_size=16, indicator=14, dl_image=16, dl_row=30, dl_font=11, chat_font=14,
              file_font=12, userinfo_font=12, spacing=2, mark=(72, 58)),
-    SkinSpec("QVGA", "Quelt QVGA (240x320)", (240, 320), row=22, list_font=16, status_height=19,
+    SkinDesign("QVGA", "Quelt QVGA (240x320)", (240, 320), row=22, list_font=16, status_height=19,
              status_font=13, toolbar_size=22, indicator=18, dl_image=20, dl_row=38, dl_font=13, chat_font=16,
              file_font=14, userinfo_font=14, spacing=3, mark=(100, 80)),
 ]
 TOOLBAR_DIGITS = "1234567890"
 
 
-def skin_images(spec):
+def skin_images(skin):
     """file name -> (kind, image) for everything in one skin folder."""
     p = PALETTE
     out = {}
     for _, name, fn in INDICATORS:
-        a = Art(spec.indicator, spec.indicator, 16)
+        a = Art(skin.indicator, skin.indicator, 16)
         fn(a)
         out[name + ".png"] = ("key", a.finish(p["list"]))
     for name, fn in TOOLBAR:
-        a = Art(spec.toolbar_size, spec.toolbar_size, 16)
+        a = Art(skin.toolbar_size, skin.toolbar_size, 16)
         fn(a)
         out["tb_" + name + ".png"] = ("key", a.finish(p["toolbar"]))
     for d in TOOLBAR_DIGITS:
-        out["tb_" + d + ".png"] = ("key", digit_tag(spec.toolbar_size, d, p["toolbar"]))
+        out["tb_" + d + ".png"] = ("key", digit_tag(skin.toolbar_size, d, p["toolbar"]))
     for _, name, fn in DOWNLOADS:
-        a = Art(spec.dl_image, spec.dl_image, 16)
+        a = Art(skin.dl_image, skin.dl_image, 16)
         fn(a)
         out[name + ".png"] = ("key", a.finish(p["dl_bg"]))
-    out["main_bg.png"] = ("opaque", vertical_gradient(spec.screen, p["bg_top"], p["bg_bottom"]))
-    out["list_bg.png"] = ("opaque", watermark(spec.mark, p["list"], p["mark"]))
-    out["chat_bg.png"] = ("opaque", watermark(spec.mark, p["chat"], p["mark"]))
-    out["smile_bg.png"] = ("opaque", vertical_gradient(spec.screen, p["smile_top"], p["smile_bg"]))
+    out["main_bg.png"] = ("opaque", vertical_gradient(skin.screen, p["bg_top"], p["bg_bottom"]))
+    out["list_bg.png"] = ("opaque", watermark(skin.mark, p["list"], p["mark"]))
+    out["chat_bg.png"] = ("opaque", watermark(skin.mark, p["chat"], p["mark"]))
+    out["smile_bg.png"] = ("opaque", vertical_gradient(skin.screen, p["smile_top"], p["smile_bg"]))
     return out
 
 
-def skin_document(spec):
+def skin_document(skin):
     p = PALETTE
     c = hexcolor
 
     def font(prefix, size, bold=0):
         return [(prefix + "name", FONT), (prefix + "size", size), (prefix + "bold", bold)]
 
-    toolbar_images = [("size", spec.toolbar_size)]
+    toolbar_images = [("size", skin.toolbar_size)]
     toolbar_images += [("b" + d, "tb_" + d + ".png") for d in "0123456789"]
     toolbar_images += [(name, "tb_" + name + ".png") for name in
                        ("quit", "showoffline", "hideoffline", "soundon", "soundoff", "vibroon", "vibrooff",
                         "scrollingon", "scrollingoff", "chat", "info", "find", "account", "settings", "qsearch")]
     return [
-        ("desc", spec.desc),
+        ("desc", skin.desc),
         ("bgcolor", c(p["bg"])),
         ("bgimage", "main_bg.png"),
         ("bgimage_align", "lt"),
@@ -452,13 +452,13 @@ def skin_document(spec):
             ("bgcolor", c(p["list"])), ("bgimage", "list_bg.png"), ("bgimage_align", "rb"),
             ("onlinecolor", c(p["online"])), ("offlinecolor", c(p["offline"])),
             ("selbgcolor", c(p["sel"])), ("selbordercolor", c(p["selborder"])),
-            ("contactheight", spec.row)] + font("font", spec.list_font) + [
+            ("contactheight", skin.row)] + font("font", skin.list_font) + [
             ("chatimage", "chat.png"), ("msgimage", "message.png"), ("typingimage", "typing.png"),
             ("authimage", "auth.png")]),
-        ("status", [("fgcolor", c(p["status"])), ("height", spec.status_height), ("textoffset", 1)]
-         + font("font", spec.status_font)),
+        ("status", [("fgcolor", c(p["status"])), ("height", skin.status_height), ("textoffset", 1)]
+         + font("font", skin.status_font)),
         ("toolbar", [("bgcolor", c(p["toolbar"])), ("selbgcolor", c(p["toolbar_sel"])),
-                     ("height", spec.toolbar_height)]),
+                     ("height", skin.toolbar_height)]),
         ("toolbarimages", toolbar_images),
         ("chat", [
             ("bgcolor", c(p["chat"])), ("bgimage", "chat_bg.png"), ("bgimage_align", "rt"),
@@ -469,13 +469,13 @@ def skin_document(spec):
             ("selbordercolor", c(p["selmsg_border"])), ("sellinkbgcolor", c(p["link_bg"])),
             ("sellinkcolor", c(p["link"])), ("msgareatextcolor", c(p["entry_text"])),
             ("msgareabgcolor", c(p["entry_bg"])), ("msgareaheight", 3),
-            ("smileiconspacing", spec.spacing), ("smilebgcolor", c(p["smile_bg"])),
+            ("smileiconspacing", skin.spacing), ("smilebgcolor", c(p["smile_bg"])),
             ("smileselcolor", c(p["smile_sel"])), ("smiledesccolor", c(p["smile_desc"])),
-            ("smilebgimage", "smile_bg.png")] + font("font", spec.chat_font) + font("filefont", spec.file_font)),
+            ("smilebgimage", "smile_bg.png")] + font("font", skin.chat_font) + font("filefont", skin.file_font)),
         ("downloads", [
-            ("rowheight", spec.dl_row), ("textcolor", c(p["dl_text"])), ("bgcolor", c(p["dl_bg"])),
+            ("rowheight", skin.dl_row), ("textcolor", c(p["dl_text"])), ("bgcolor", c(p["dl_bg"])),
             ("selbordercolor", c(p["selborder"])), ("progresscolor", c(p["dl_progress"]))]
-         + font("font", spec.dl_font)
+         + font("font", skin.dl_font)
          + [(key, name + ".png") for key, name, _ in DOWNLOADS]),
-        ("userinfo", font("font", spec.userinfo_font)),
+        ("userinfo", font("font", skin.userinfo_font)),
     ]
