@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 extern char** environ;
@@ -60,6 +61,11 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::filesystem::path& p
       std::lock_guard lock(raw->mutex_);
       raw->stderr_.append(buffer, static_cast<size_t>(got));
     }
+    {
+      std::lock_guard lock(raw->mutex_);
+      raw->stderrClosed_ = true;
+    }
+    raw->readerEnded_.notify_all();
   });
   return child;
 }
@@ -81,6 +87,10 @@ std::optional<ChildProcess::Exit> ChildProcess::WaitForExit(std::chrono::millise
     const pid_t done = waitpid(pid_, &status, WNOHANG);
     if (done == pid_) {
       exit_ = WIFSIGNALED(status) ? Exit{true, WTERMSIG(status)} : Exit{false, WEXITSTATUS(status)};
+      // What the child wrote last may still be in the pipe: read it before anyone looks.
+      std::unique_lock lock(mutex_);
+      readerEnded_.wait_until(lock, std::max(deadline, std::chrono::steady_clock::now() + std::chrono::seconds(1)),
+                              [this] { return stderrClosed_; });
       return exit_;
     }
     if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -40,6 +41,8 @@ class ChildProcess {
   int stderrFd_ = -1;
   std::optional<Exit> exit_;
   mutable std::mutex mutex_;
+  std::condition_variable readerEnded_;
+  bool stderrClosed_ = false;  // the reader has seen the end of the child's standard error
   std::string stderr_;
   std::thread reader_;
 };
