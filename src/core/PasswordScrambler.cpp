@@ -1,5 +1,6 @@
 #include "core/PasswordScrambler.h"
 
+#include "platform/HexDigit.h"
 #include "platform/TextCodec.h"
 
 namespace quelt::core {
@@ -8,19 +9,12 @@ namespace {
 
 constexpr std::u16string_view kPrefix = u"###";
 
-int HexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
-
 // Characters that are not hexadecimal digits are skipped; an odd last digit is dropped.
 std::string DecodeHex(std::u16string_view hex) {
   std::string bytes;
   int high = -1;
   for (const char16_t c : hex) {
-    const int digit = HexDigitValue(c);
+    const int digit = platform::HexDigitValue(c);
     if (digit < 0) continue;
     if (high < 0) {
       high = digit;

@@ -10,6 +10,7 @@
 #include "core/XmlDocument.h"
 #include "icq/IcqContactList.h"
 #include "platform/Files.h"
+#include "platform/HexDigit.h"
 #include "platform/TextCodec.h"
 
 namespace quelt::icq {
@@ -50,13 +51,6 @@ std::u16string Decimal(Number number) {
   return platform::AsciiToUtf16(std::to_string(number));
 }
 
-int HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
 // Every four hexadecimal digits are one UTF-16 code unit; anything else is skipped, and so is a
 // trailing group of fewer than four digits. A NUL unit could not be written back, so it is dropped.
 std::u16string DecodeHexName(std::u16string_view hex) {
@@ -64,7 +58,7 @@ std::u16string DecodeHexName(std::u16string_view hex) {
   uint32_t unit = 0;
   int digits = 0;
   for (char16_t c : hex) {
-    const int digit = HexDigit(c);
+    const int digit = platform::HexDigitValue(c);
     if (digit < 0) continue;
     unit = (unit << 4) | static_cast<uint32_t>(digit);
     if (++digits == 4) {

@@ -15,6 +15,7 @@
 #include "icq/OutgoingCommands.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OwnThread.h"
 #include "platform/TextCodec.h"
 
 namespace quelt::icq {
@@ -102,15 +103,8 @@ std::shared_ptr<core::Conversation> IcqSession::ConversationWith(const std::stri
 
 // Touches nothing of the application: it may already be going once the threads have ended.
 IcqSession::~IcqSession() {
-  for (auto* thread : {&sessionThread_, &keepAliveThread_}) {
-    if (!thread->joinable()) continue;
-    // The last thread to let go of the session destroys it and cannot wait for itself.
-    if (thread->get_id() == std::this_thread::get_id()) {
-      thread->detach();
-    } else {
-      thread->join();
-    }
-  }
+  platform::JoinOrRelease(sessionThread_);
+  platform::JoinOrRelease(keepAliveThread_);
 }
 
 void IcqSession::Start() {

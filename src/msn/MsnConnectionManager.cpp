@@ -7,6 +7,7 @@
 #include "msn/MsnLogin.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OwnThread.h"
 
 namespace quelt::msn {
 namespace {
@@ -24,15 +25,8 @@ MsnConnectionManager::MsnConnectionManager(core::Application& application, MsnTi
 
 // Touches nothing of the application: it may already be going once the threads have ended.
 MsnConnectionManager::~MsnConnectionManager() {
-  for (auto* thread : {&machineThread_, &keepAliveThread_}) {
-    if (!thread->joinable()) continue;
-    // The last thread to let go of the manager destroys it and cannot wait for itself.
-    if (thread->get_id() == std::this_thread::get_id()) {
-      thread->detach();
-    } else {
-      thread->join();
-    }
-  }
+  platform::JoinOrRelease(machineThread_);
+  platform::JoinOrRelease(keepAliveThread_);
 }
 
 void MsnConnectionManager::Start() {

@@ -2,19 +2,14 @@
 
 #include <cstdint>
 
+#include "platform/HexDigit.h"
+
 namespace quelt::msn {
 namespace {
 
 bool IsKept(uint8_t byte) {
   return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || byte == '.' ||
          byte == '-' || byte == '_' || byte == '@';
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -40,8 +35,11 @@ std::string UrlDecode(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+    if (text[i] == '%' && i + 2 < text.size() &&
+        platform::HexDigitValue(static_cast<unsigned char>(text[i + 1])) >= 0 &&
+        platform::HexDigitValue(static_cast<unsigned char>(text[i + 2])) >= 0) {
+      out.push_back(static_cast<char>(platform::HexDigitValue(static_cast<unsigned char>(text[i + 1])) * 16 +
+                                      platform::HexDigitValue(static_cast<unsigned char>(text[i + 2]))));
       i += 2;
     } else {
       out.push_back(text[i]);

@@ -10,6 +10,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OwnThread.h"
 
 namespace quelt::net {
 
@@ -29,14 +30,9 @@ SocketChannel::SocketChannel(std::weak_ptr<ChannelOwner> owner, int kind, std::s
       accumulated_(1, 0) {}
 
 SocketChannel::~SocketChannel() {
-  if (!thread_.joinable()) return;
   // The I/O thread holds a reference while it runs, so a destructor on any other thread only
   // waits for it to return; on the I/O thread itself the last reference went with it.
-  if (thread_.get_id() == std::this_thread::get_id()) {
-    thread_.detach();
-  } else {
-    thread_.join();
-  }
+  platform::JoinOrRelease(thread_);
 }
 
 void SocketChannel::Start() {

@@ -4,16 +4,10 @@
 #include <limits>
 
 #include "platform/CaseMapping.h"
+#include "platform/HexDigit.h"
 
 namespace quelt::resources {
 namespace {
-
-std::optional<uint8_t> HexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return static_cast<uint8_t>(c - u'0');
-  if (c >= u'a' && c <= u'f') return static_cast<uint8_t>(c - u'a' + 10);
-  if (c >= u'A' && c <= u'F') return static_cast<uint8_t>(c - u'A' + 10);
-  return std::nullopt;
-}
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(),
@@ -29,9 +23,9 @@ SkinColor ParseSkinColor(std::u16string_view text, SkinColor fallback) {
   if (text.size() != 6) return fallback;
   uint32_t rgb = 0;
   for (char16_t c : text) {
-    const auto digit = HexDigit(c);
-    if (!digit) return fallback;
-    rgb = rgb << 4 | *digit;
+    const int digit = platform::HexDigitValue(c);
+    if (digit < 0) return fallback;
+    rgb = rgb << 4 | static_cast<uint32_t>(digit);
   }
   return platform::Color::FromRgb(rgb);
 }
