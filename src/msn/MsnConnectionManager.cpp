@@ -86,20 +86,141 @@ bool MsnConnectionManager::SendOnNotification(const std::function<std::string(in
   return connection->Send(MsnCommand::Outgoing(line(connection->NextTransactionId())));
 }
 
-void MsnConnectionManager::AddSwitchboard(const std::shared_ptr<MsnConnection>& switchboard) {
+std::shared_ptr<MsnConnection> MsnConnectionManager::CreateConnection(MsnConnectionKind kind,
+                                                                      const std::string& address) {
+  auto self = weak_from_this();
+  return MsnConnection::Create(
+      self, kind, address, application_.TextCodePage(),
+      [self](const std::shared_ptr<MsnConnection>& from, MsnCommandPtr command) {
+        if (const auto manager = self.lock()) {
+          manager->application_.PostEvent(
+              core::MakeEvent(core::EventCode::MsnCommandReceived, MsnCommandEvent{from, std::move(command)}));
+        }
+      },
+      timings_.network);
+}
+
+int MsnConnectionManager::RequestSwitchboard() {
+  {
+    std::lock_guard lock(mutex_);
+    if (!pool_.empty()) return pool_.extract(pool_.begin()).value();
+  }
+  SendOnNotification([](int id) { return "XFR " + std::to_string(id) + " SB"; });
+  return 0;
+}
+
+int MsnConnectionManager::OpenSwitchboard(const std::string& address, std::string cookie) {
+  std::shared_ptr<MsnConnection> switchboard;
+  {
+    std::lock_guard lock(mutex_);
+    switchboard = CreateConnection(MsnConnectionKind::Switchboard, address);
+    pendingEntries_[switchboard->Id()] = Entry{.cookie = std::move(cookie)};
+    switchboards_[switchboard->Id()] = switchboard;
+  }
+  switchboard->Start();
+  return switchboard->Id();
+}
+
+int MsnConnectionManager::OpenInvitedSwitchboard(const std::string& address, std::string sessionId,
+                                                 std::string cookie) {
+  std::shared_ptr<MsnConnection> switchboard;
+  {
+    std::lock_guard lock(mutex_);
+    switchboard = CreateConnection(MsnConnectionKind::Switchboard, address);
+    pendingEntries_[switchboard->Id()] =
+        Entry{.cookie = std::move(cookie), .sessionId = std::move(sessionId), .invited = true};
+    switchboards_[switchboard->Id()] = switchboard;
+  }
+  switchboard->Start();
+  return switchboard->Id();
+}
+
+bool MsnConnectionManager::ConfirmSwitchboard(int id, int transactionId) {
   std::lock_guard lock(mutex_);
-  switchboards_[switchboard->Id()] = switchboard;
+  const auto login = pendingLogins_.find(id);
+  if (login == pendingLogins_.end() || login->second != transactionId || !switchboards_.contains(id)) return false;
+  pendingLogins_.erase(login);
+  pool_.insert(id);
+  return true;
+}
+
+std::vector<int> MsnConnectionManager::PooledSwitchboards() const {
+  std::lock_guard lock(mutex_);
+  return {pool_.begin(), pool_.end()};
+}
+
+bool MsnConnectionManager::TakePooledSwitchboard(int id) {
+  std::lock_guard lock(mutex_);
+  return pool_.erase(id) > 0;
+}
+
+std::shared_ptr<MsnConnection> MsnConnectionManager::Switchboard(int id) const {
+  std::lock_guard lock(mutex_);
+  const auto found = switchboards_.find(id);
+  return found == switchboards_.end() ? nullptr : found->second;
+}
+
+void MsnConnectionManager::CloseSwitchboard(int id) {
+  std::lock_guard lock(mutex_);
+  ForgetSwitchboard(id);
+}
+
+bool MsnConnectionManager::ForgetSwitchboard(int id) {
+  pendingEntries_.erase(id);
+  pendingLogins_.erase(id);
+  pool_.erase(id);
+  const auto found = switchboards_.find(id);
+  if (found == switchboards_.end()) return false;
+  found->second->Stop();
+  retired_.push_back(std::move(found->second));
+  switchboards_.erase(found);
+  return true;
+}
+
+void MsnConnectionManager::SwitchboardsEnded(const std::vector<int>& ids) {
+  if (!switchboardClosed_) return;
+  for (const int id : ids) switchboardClosed_(id);
 }
 
 void MsnConnectionManager::OnConnected(net::SocketChannel& channel) {
   std::lock_guard lock(mutex_);
-  if (&channel == notification_.get()) notificationConnected_.Set();
+  if (&channel == notification_.get()) {
+    notificationConnected_.Set();
+    return;
+  }
+  const auto& connection = static_cast<MsnConnection&>(channel);
+  const auto entry = pendingEntries_.find(connection.Id());
+  if (entry == pendingEntries_.end() || !switchboards_.contains(connection.Id())) return;
+  // The switchboard, not the channel, is looked up: the send needs the shared connection.
+  const auto& switchboard = switchboards_.at(connection.Id());
+  const int transactionId = switchboard->NextTransactionId();
+  const std::string id = std::to_string(transactionId);
+  if (entry->second.invited) {
+    switchboard->Send(MsnCommand::Outgoing("ANS " + id + ' ' + account_ + ' ' + entry->second.cookie + ' ' +
+                                           entry->second.sessionId));
+  } else {
+    pendingLogins_[connection.Id()] = transactionId;
+    switchboard->Send(MsnCommand::Outgoing("USR " + id + ' ' + account_ + ' ' + entry->second.cookie));
+  }
+  pendingEntries_.erase(entry);
 }
 
 void MsnConnectionManager::OnClosed(net::SocketChannel& channel) {
-  // A connection already replaced may still report its end; it must not end its successor.
-  std::lock_guard lock(mutex_);
-  if (&channel == notification_.get()) notificationClosed_.Set();
+  bool forgotten = false;
+  int id = 0;
+  {
+    // A connection already replaced may still report its end; it must not end its successor.
+    std::lock_guard lock(mutex_);
+    if (&channel == notification_.get()) {
+      notificationClosed_.Set();
+      return;
+    }
+    for (const auto& [switchboardId, switchboard] : switchboards_) {
+      if (switchboard.get() == &channel) id = switchboardId;
+    }
+    if (id != 0) forgotten = ForgetSwitchboard(id);
+  }
+  if (forgotten) SwitchboardsEnded({id});
 }
 
 void MsnConnectionManager::OnTraffic(uint32_t bytes) { application_.AddTraffic(core::Service::Msn, bytes); }
@@ -174,16 +295,7 @@ MsnConnectionManager::State MsnConnectionManager::Connecting() {
   std::shared_ptr<MsnConnection> connection;
   {
     std::lock_guard lock(mutex_);
-    auto self = weak_from_this();
-    connection = MsnConnection::Create(
-        self, MsnConnectionKind::Notification, serverAddress_, application_.TextCodePage(),
-        [self](const std::shared_ptr<MsnConnection>& from, MsnCommandPtr command) {
-          if (const auto manager = self.lock()) {
-            manager->application_.PostEvent(
-                core::MakeEvent(core::EventCode::MsnCommandReceived, MsnCommandEvent{from, std::move(command)}));
-          }
-        },
-        timings_.network);
+    connection = CreateConnection(MsnConnectionKind::Notification, serverAddress_);
     notification_ = connection;
   }
   connection->Start();
@@ -233,12 +345,18 @@ void MsnConnectionManager::DropNotification() {
 }
 
 void MsnConnectionManager::DropSwitchboards() {
-  std::lock_guard lock(mutex_);
-  for (auto& [id, switchboard] : switchboards_) {
-    switchboard->Stop();
-    retired_.push_back(std::move(switchboard));
+  std::vector<int> ended;
+  {
+    std::lock_guard lock(mutex_);
+    while (!switchboards_.empty()) {
+      ended.push_back(switchboards_.begin()->first);
+      ForgetSwitchboard(ended.back());
+    }
+    pendingEntries_.clear();
+    pendingLogins_.clear();
+    pool_.clear();
   }
-  switchboards_.clear();
+  SwitchboardsEnded(ended);
 }
 
 void MsnConnectionManager::RunKeepAlive() {
@@ -249,19 +367,16 @@ void MsnConnectionManager::RunKeepAlive() {
 
 void MsnConnectionManager::KeepAliveStep() {
   const uint32_t now = platform::Ticks();
+  std::vector<int> ended;
   {
     std::lock_guard lock(mutex_);
-    for (auto it = switchboards_.begin(); it != switchboards_.end();) {
-      const auto& switchboard = it->second;
-      if (now - switchboard->LastActivity() > timings_.switchboardIdleMs || !switchboard->IsRunning()) {
-        switchboard->Stop();
-        retired_.push_back(switchboard);
-        it = switchboards_.erase(it);
-      } else {
-        ++it;
-      }
+    for (const auto& [id, switchboard] : switchboards_) {
+      if (now - switchboard->LastActivity() > timings_.switchboardIdleMs || !switchboard->IsRunning())
+        ended.push_back(id);
     }
+    for (const int id : ended) ForgetSwitchboard(id);
   }
+  SwitchboardsEnded(ended);
   if (housekeeping_) housekeeping_();
   if (loggedIn_.load()) {
     const auto connection = Notification();

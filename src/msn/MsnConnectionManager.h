@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +41,11 @@ class MsnConnectionManager final : public net::ChannelOwner,
 
   // Work of the session's own for every keep-alive period (on the keep-alive thread); set before Start.
   void SetHousekeeping(std::function<void()> housekeeping) { housekeeping_ = std::move(housekeeping); }
+  // The 8-bit sign-in name that switchboards are entered with; set before Start.
+  void SetAccount(std::string account) { account_ = std::move(account); }
+  // Told the id of a switchboard that ended on its own or went idle (not of one the session
+  // closed); set before Start. Called on I/O and manager threads with no lock of the manager held.
+  void SetSwitchboardClosed(std::function<void(int id)> closed) { switchboardClosed_ = std::move(closed); }
   // Starts both threads; Stop ends them (at once, without waiting).
   void Start();
   void Stop();
@@ -63,8 +69,24 @@ class MsnConnectionManager final : public net::ChannelOwner,
   // Builds the command with the notification connection's next id and sends it; false when
   // there is no running notification connection.
   bool SendOnNotification(const std::function<std::string(int transactionId)>& line);
-  // Switchboards in the idle-close rule (their owner adds them).
-  void AddSwitchboard(const std::shared_ptr<MsnConnection>& switchboard);
+
+  // The lowest switchboard of the ready pool, taken out of it; otherwise 0, after asking the
+  // server for a new one with XFR SB.
+  int RequestSwitchboard();
+  // XFR SB: a switchboard at `address` that is entered with `cookie` (USR) once connected;
+  // returns its id.
+  int OpenSwitchboard(const std::string& address, std::string cookie);
+  // RNG: a switchboard that answers an invitation (ANS) once connected; returns its id.
+  int OpenInvitedSwitchboard(const std::string& address, std::string sessionId, std::string cookie);
+  // USR OK on switchboard `id`: when it answers that switchboard's USR, the switchboard joins the
+  // ready pool and true is returned.
+  bool ConfirmSwitchboard(int id, int transactionId);
+  [[nodiscard]] std::vector<int> PooledSwitchboards() const;  // ascending
+  // Takes `id` out of the pool; false when it was not there.
+  bool TakePooledSwitchboard(int id);
+  [[nodiscard]] std::shared_ptr<MsnConnection> Switchboard(int id) const;
+  // Stops and forgets a switchboard; no closed notice follows.
+  void CloseSwitchboard(int id);
 
   // net::ChannelOwner
   void OnConnected(net::SocketChannel& channel) override;
@@ -84,6 +106,11 @@ class MsnConnectionManager final : public net::ChannelOwner,
   void KeepAliveStep();
   void DropNotification();
   void DropSwitchboards();
+  // With mutex_ held.
+  std::shared_ptr<MsnConnection> CreateConnection(MsnConnectionKind kind, const std::string& address);
+  // With mutex_ held: stops and forgets it; false when it was not known.
+  bool ForgetSwitchboard(int id);
+  void SwitchboardsEnded(const std::vector<int>& ids);
   void Progress(const char* languageKey);
   void ThreadEnded();
 
@@ -91,6 +118,8 @@ class MsnConnectionManager final : public net::ChannelOwner,
   const MsnTimings timings_;
   const std::string defaultServer_;
   std::function<void()> housekeeping_;
+  std::string account_;
+  std::function<void(int)> switchboardClosed_;
 
   std::atomic<int32_t> desiredStatus_{-1};
   std::atomic<bool> loggedIn_{false};
@@ -109,6 +138,14 @@ class MsnConnectionManager final : public net::ChannelOwner,
   std::string serverAddress_;
   std::shared_ptr<MsnConnection> notification_;
   std::map<int, std::shared_ptr<MsnConnection>> switchboards_;
+  struct Entry {  // how a switchboard not yet connected is to be entered
+    std::string cookie;
+    std::string sessionId;  // invitations only
+    bool invited = false;
+  };
+  std::map<int, Entry> pendingEntries_;
+  std::map<int, int> pendingLogins_;  // switchboard id to the transaction id of its USR
+  std::set<int> pool_;
   // Connections let go of, waited for when the machine ends so that none calls back later.
   std::vector<std::shared_ptr<MsnConnection>> retired_;
 

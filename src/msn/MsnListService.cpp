@@ -186,6 +186,7 @@ void MsnListService::OnRem(const RemFields& rem) {
     after = current;
   });
   if (!after.In(kForwardList | kBlockList | kReverseList | kPendingList)) {
+    if (hooks_.contactGone) hooks_.contactGone(after.email);
     if (after.In(kAllowList)) {
       Reply("REM", "AL", Ansi(after.email));  // the server's echo removes it
     } else {
@@ -210,6 +211,14 @@ bool MsnListService::AddContact(std::u16string_view email) {
   if (!IsOneToken(email)) return false;
   const std::string address = Ansi(email);
   return SendListCommand("ADC", "FL", "N=" + address + " F=" + address) && SendListCommand("ADC", "AL", "N=" + address);
+}
+
+void MsnListService::AdoptParticipant(std::u16string_view email) {
+  const auto contact = list_.FindByEmail(email);
+  if (!IsOneToken(email) || !contact) return;
+  const std::string address = Ansi(email);
+  if (!contact->In(kForwardList)) SendListCommand("ADC", "FL", "N=" + address + " F=" + address);
+  if (!contact->In(kAllowList | kBlockList)) SendListCommand("ADC", "AL", "N=" + address);
 }
 
 bool MsnListService::DeleteContact(std::u16string_view email) {

@@ -33,6 +33,8 @@ class MsnListService {
     std::function<bool(const std::function<std::string(int id)>&)> send;
     // The list is current after login (on this connection): time for the initial presence.
     std::function<void(const std::shared_ptr<MsnConnection>&)> listCurrent;
+    // A contact left every list but the allow list: its conversation ends.
+    std::function<void(std::u16string_view email)> contactGone;
   };
 
   MsnListService(core::Application& application, MsnContactList& list, std::u16string ownEmail, Hooks hooks);
@@ -49,6 +51,10 @@ class MsnListService {
   bool DeleteContact(std::u16string_view email);
   bool Block(std::u16string_view email);
   bool Unblock(std::u16string_view email);
+
+  // Someone who joined a conversation: onto the forward list unless there, and onto the allow
+  // list unless on it or blocked.
+  void AdoptParticipant(std::u16string_view email);
 
   enum class SearchStart { Sent, AlreadyContact, OwnAddress, NotSent };
   // Probes an address by adding it to the block list; the answer arrives as event 64 or 65 with

@@ -38,7 +38,7 @@ MsnSession::MsnSession(core::Application& application, std::u16string email, Msn
   smileys_ = resources::SmileySet::Create(application_.Environment().programFolder / "Smilies", values.msnSmileSource);
   const std::filesystem::path cacheFile = std::filesystem::path(platform::Utf16ToUtf8(values.historyFolder)) /
                                           platform::Utf16ToUtf8(core::HistoryFileName(email_) + u".xml");
-  contacts_ = std::make_unique<MsnContactList>(cacheFile);
+  contacts_ = std::make_shared<MsnContactList>(cacheFile);
   contacts_->LoadCache();
   // The session outlives the manager's threads (its destructor waits for them).
   manager_->SetHousekeeping([this] { ExpireActivity(); });
@@ -46,7 +46,19 @@ MsnSession::MsnSession(core::Application& application, std::u16string email, Msn
       application_, *contacts_, email_,
       MsnListService::Hooks{
           .send = [this](const std::function<std::string(int)>& line) { return manager_->SendOnNotification(line); },
-          .listCurrent = [this](const auto& connection) { SendInitialPresence(connection); }});
+          .listCurrent = [this](const auto& connection) { SendInitialPresence(connection); },
+          .contactGone = [this](std::u16string_view gone) { conversations_->OnContactRemoved(gone); }});
+  conversations_ = std::make_shared<MsnConversations>(MsnConversations::Context{
+      .application = application_,
+      .manager = manager_,
+      .contacts = contacts_,
+      .accountEmail = email_,
+      .timings = timings_,
+      .adopt = [this](std::u16string_view joined) { lists_->AdoptParticipant(joined); }});
+  manager_->SetAccount(Account());
+  manager_->SetSwitchboardClosed([conversations = std::weak_ptr(conversations_)](int id) {
+    if (const auto alive = conversations.lock()) alive->OnSwitchboardClosed(id);
+  });
 }
 
 // The manager's threads hold the manager, not the session, and use the application until they
@@ -56,6 +68,7 @@ MsnSession::~MsnSession() {
   manager_->Stop();
   if (!manager_->WaitUntilEnded(kManagerEndWaitMs)) platform::Log("MSN: the connection manager is still running");
   JoinPassportThreads();
+  conversations_->CloseAll();
 }
 
 void MsnSession::Start() { manager_->Start(); }
@@ -98,6 +111,10 @@ void MsnSession::OnEvent(const core::AppEventPtr& event) {
       if (const auto* received = core::PayloadOf<MsnCommandEvent>(*event)) OnCommand(*received);
       break;
     case core::EventCode::MsnDisconnected: GoOffline(); break;
+    case core::EventCode::MsnTextReceived:
+    case core::EventCode::MsnTextDelivered:
+    case core::EventCode::MsnSendTimeout:
+    case core::EventCode::MsnSendText: conversations_->OnEvent(*event); break;
     default: break;
   }
 }
@@ -131,7 +148,11 @@ void MsnSession::OnCommand(const MsnCommandEvent& received) {
   if (!connection) return;
   if (connection->IsSwitchboard()) {
     // Of a switchboard's commands only these two concern the whole session.
-    if (command.Kind() == MsnCommandKind::Iln || command.Kind() == MsnCommandKind::Chl) OnAnyConnection(received);
+    if (command.Kind() == MsnCommandKind::Iln || command.Kind() == MsnCommandKind::Chl) {
+      OnAnyConnection(received);
+    } else {
+      conversations_->OnCommand(command, connection);
+    }
     return;
   }
   // Commands still arriving from a connection the manager has let go of concern nobody.
@@ -161,6 +182,8 @@ void MsnSession::OnCommand(const MsnCommandEvent& received) {
     case MsnCommandKind::Fln:
       if (const auto* offline = command.As<FlnFields>()) SetContactPresence(-1, offline->email, u"");
       break;
+    case MsnCommandKind::XfrSb:
+    case MsnCommandKind::Rng: conversations_->OnCommand(command, connection); break;
     case MsnCommandKind::XfrNs:
       if (const auto* redirect = command.As<XfrNsFields>()) manager_->Redirect(redirect->address);
       break;
@@ -247,8 +270,9 @@ void MsnSession::SetContactPresence(int32_t status, std::u16string_view email, s
     if (!friendlyName.empty()) contact.friendlyName = friendlyName;
     contact.status = status;
   });
-  // Conversations drop an offline participant once the session keeps conversations.
-  if (known) application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+  if (!known) return;
+  if (status == -1) conversations_->OnContactOffline(email);
+  application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
 }
 
 void MsnSession::ExpireActivity() {
@@ -271,8 +295,9 @@ void MsnSession::OnSignedOut(const std::string& reason) {
   application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
 }
 
-// The lists stay; only presence goes. Conversations are reset here once the session keeps them.
+// The lists stay; presence and the conversations' switchboards go.
 void MsnSession::GoOffline() {
+  conversations_->GoOffline();
   contacts_->UpdateAll([](MsnContact& contact) {
     const bool changed = contact.status != -1 || contact.typing;
     contact.status = -1;

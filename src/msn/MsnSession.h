@@ -12,6 +12,7 @@
 #include "core/EventListener.h"
 #include "msn/MsnConnectionManager.h"
 #include "msn/MsnContactList.h"
+#include "msn/MsnConversations.h"
 #include "msn/MsnListService.h"
 #include "msn/MsnTimings.h"
 #include "resources/SmileySet.h"
@@ -53,6 +54,8 @@ class MsnSession final : public core::ProtocolSession,
   // The contacts and groups, and the edits and searches the windows ask for.
   [[nodiscard]] MsnContactList& Contacts() { return *contacts_; }
   [[nodiscard]] MsnListService& Lists() { return *lists_; }
+  // The conversations: the chat window's one-to-one chat with a contact, and every open one.
+  [[nodiscard]] MsnConversations& Conversations() { return *conversations_; }
   // ILN, NLN and FLN: a known contact's presence and friendly name (empty keeps the name).
   void SetContactPresence(int32_t status, std::u16string_view email, std::u16string_view friendlyName);
   // The smileys of MSN_SMILE_SOURCE, loading since the session was made.
@@ -77,8 +80,9 @@ class MsnSession final : public core::ProtocolSession,
   const MsnTimings timings_;
   std::shared_ptr<MsnConnectionManager> manager_;
   std::shared_ptr<resources::SmileySet> smileys_;
-  std::unique_ptr<MsnContactList> contacts_;
+  std::shared_ptr<MsnContactList> contacts_;
   std::unique_ptr<MsnListService> lists_;
+  std::shared_ptr<MsnConversations> conversations_;
 
   std::mutex mutex_;  // the Passport threads and the stop flag
   struct PassportThread {

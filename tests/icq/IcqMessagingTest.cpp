@@ -12,6 +12,7 @@
 #include "support/OscarServer.h"
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
+#include "support/CountingNotifier.h"
 #include "support/TestUiThread.h"
 
 namespace quelt::icq {
@@ -20,13 +21,7 @@ namespace {
 using core::EventCode;
 using test::OscarServer;
 
-class CountingNotifier final : public core::Notifier {
- public:
-  void PlaySound(const std::filesystem::path&) override { ++sounds; }
-  void Vibrate(int) override { ++vibrations; }
-  std::atomic<int> sounds{0};
-  std::atomic<int> vibrations{0};
-};
+using test::CountingNotifier;
 
 // Polls state that no event announces; bounded, so a failure shows instead of hanging.
 bool Eventually(const std::function<bool()>& condition) {

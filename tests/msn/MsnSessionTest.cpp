@@ -198,11 +198,10 @@ TEST_F(MsnSessionTest, AutoConnectSignsInWithTheSavedStatusAndIdleSwitchboardsAr
 
   // A switchboard that carries nothing is closed by the keep-alive once it has been quiet too long.
   auto& manager = Session().Manager();
-  const auto switchboard = MsnConnection::Create(manager.weak_from_this(), MsnConnectionKind::Switchboard,
-                                                 "127.0.0.1:" + std::to_string(server.RedirectPort()), 0, nullptr);
-  manager.AddSwitchboard(switchboard);
-  switchboard->Start();
-  ASSERT_TRUE(switchboard->WaitUntilEnded(5000));
+  const int id = manager.OpenSwitchboard("127.0.0.1:" + std::to_string(server.RedirectPort()), "cookie");
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count(MsnServer::Listener::Redirect) == 1; }));
+  EXPECT_TRUE(Eventually([&] { return manager.Switchboard(id) == nullptr; }));
+  EXPECT_TRUE(server.WaitFor([](const auto& log) { return !log.connections.back().open; }));
 
   // So is a contact's mark of recent activity.
   MsnContact contact{.email = u"bob@example.com"};

@@ -5,9 +5,15 @@
 #include <algorithm>
 #include <array>
 
+#include "support/MsnLineCutting.h"
+
 namespace quelt::test {
 
 namespace {
+
+using msnline::Decimal;
+using msnline::IsCommandWord;
+using msnline::Tokens;
 
 constexpr size_t kMaxPayload = 65536;
 constexpr size_t kMaxBuffered = 1 << 20;
@@ -18,61 +24,8 @@ constexpr std::array<std::string_view, 8> kStatusCodes = {"NLN", "BSY", "IDL", "
 // How far the login went on a connection, by the last reply the server sent.
 enum class Stage { Fresh, VerAnswered, CvrAnswered, PolicySent, LoggedIn, Synced, Online };
 
-std::optional<size_t> Decimal(std::string_view text) {
-  if (text.empty() || text.size() > 9 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
-  size_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + size_t(c - '0');
-  }
-  return value;
-}
-
-// Splits at every single space, so that doubled, leading and trailing spaces show as empty tokens.
-std::vector<std::string_view> Tokens(std::string_view text) {
-  std::vector<std::string_view> tokens;
-  for (size_t start = 0;;) {
-    const size_t space = text.find(' ', start);
-    tokens.push_back(text.substr(start, space == std::string_view::npos ? space : space - start));
-    if (space == std::string_view::npos) return tokens;
-    start = space + 1;
-  }
-}
-
-bool IsCommandWord(std::string_view word) {
-  return word.size() == 3 && std::all_of(word.begin(), word.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-}
-
 bool IsLowerHex(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
-struct Cut {
-  MsnServer::Line line;
-  bool crlf = false;
-  size_t size = 0;  // bytes consumed
-};
-
-// One command from the front of `buffer`: a line ending in LF (CR LF expected) and, for QRY and
-// MSG with a sound length as their last token, that many payload bytes. None while incomplete.
-std::optional<Cut> CutCommand(std::string_view buffer) {
-  const size_t end = buffer.find('\n');
-  if (end == std::string_view::npos) return std::nullopt;
-  Cut cut;
-  cut.crlf = end > 0 && buffer[end - 1] == '\r';
-  cut.line.text = std::string(buffer.substr(0, cut.crlf ? end - 1 : end));
-  cut.size = end + 1;
-  const std::string_view word = cut.line.Word();
-  if (word == "QRY" || word == "MSG") {
-    const std::string_view text = cut.line.text;
-    const auto length = Decimal(text.substr(text.rfind(' ') + 1));
-    if (length && *length <= kMaxPayload) {
-      if (buffer.size() - cut.size < *length) return std::nullopt;
-      cut.line.payload = std::string(buffer.substr(cut.size, *length));
-      cut.size += *length;
-    }
-  }
-  return cut;
 }
 
 }  // namespace
@@ -220,9 +173,9 @@ void MsnServer::Serve(int socket, Listener listener) {
   for (std::string bytes; !(bytes = LoopbackServer::ReceiveSome(socket)).empty();) {
     buffer += bytes;
     size_t used = 0;
-    while (const auto cut = CutCommand(std::string_view(buffer).substr(used))) {
+    while (const auto cut = msnline::CutCommand(std::string_view(buffer).substr(used), {"QRY", "MSG"}, kMaxPayload)) {
       used += cut->size;
-      Handle(*session, cut->line, cut->crlf);
+      Handle(*session, Line{.text = cut->text, .payload = cut->payload}, cut->crlf);
     }
     buffer.erase(0, used);
     if (buffer.size() > kMaxBuffered) {
@@ -320,6 +273,9 @@ void MsnServer::Check(Session& s, const Line& line, const std::vector<std::strin
       ++s.challenges;
       flag("QRY without a challenge");
     }
+  } else if (word == "XFR") {
+    if (tokens.size() != 3 || tokens[2] != "SB") flag("XFR is not \"XFR id SB\": " + text);
+    if (s.stage < Stage::Online && !s.presenceSent) flag("XFR before the CHG reply");
   } else if (word == "MSG") {
     const auto length = Decimal(tokens.back());
     if (!length || *length > kMaxPayload) flag("MSG without a sound payload length: " + text);
@@ -355,6 +311,8 @@ void MsnServer::Answer(Session& s, const Line& line, const std::vector<std::stri
     Reply(s, "QRY " + id);
   } else if (word == "PNG") {
     Reply(s, "QNG 50");
+  } else if (word == "XFR" && script_.switchboard && tokens.size() == 3 && tokens[2] == "SB") {
+    Reply(s, "XFR " + id + " SB " + script_.switchboard(script_.email));
   }
 }
 

@@ -46,6 +46,9 @@ class MsnServer {
     std::string protocols = "MSNP10 CVR0";            // the VER reply's list
     std::optional<std::string> synReply = "0 0 0 0";  // after "SYN id "; none: SYN goes unanswered
     std::vector<std::string> listLines;               // sent after the SYN reply (LSG, LST)
+    // What follows "XFR id SB " in the answer to an XFR SB, given the script's e-mail; none: XFR SB
+    // goes unanswered.
+    std::function<std::string(const std::string& email)> switchboard;
     // Real servers' habits: trailing spaces on every line and an unknown or ignorable line
     // ("QNG 50", "BLP 0 AL", "SBS 0 null") before every other reply.
     bool noise = false;

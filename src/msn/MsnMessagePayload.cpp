@@ -1,0 +1,37 @@
+#include "msn/MsnMessagePayload.h"
+
+#include "platform/TextCodec.h"
+
+namespace quelt::msn {
+namespace {
+
+constexpr std::string_view kTypingType = "Content-Type: text/x-msmsgscontrol";
+constexpr std::string_view kTextType = "Content-Type: text/plain";
+constexpr std::string_view kBlankLine = "\r\n\r\n";
+
+}  // namespace
+
+MsnPayload ReadMsnPayload(std::span<const uint8_t> payload) {
+  const std::string_view bytes(reinterpret_cast<const char*>(payload.data()), payload.size());
+  if (bytes.find(kTypingType) != std::string_view::npos) return {MsnPayload::Kind::Typing, {}};
+  if (bytes.find(kTextType) == std::string_view::npos) return {};
+  const size_t blank = bytes.find(kBlankLine);
+  if (blank == std::string_view::npos) return {};
+  return {MsnPayload::Kind::Text, platform::Utf8ToUtf16(bytes.substr(blank + kBlankLine.size()))};
+}
+
+MsnCommandPtr TextMessage(int transactionId, char ack, std::u16string_view text) {
+  const std::string utf8 = platform::Utf16ToUtf8(text);
+  return MsnCommand::Outgoing("MSG " + std::to_string(transactionId) + ' ' + ack,
+                              {{"Content-Type", "text/plain; charset=UTF-8"}, {"MIME-Version", "1.0"}},
+                              std::vector<uint8_t>(utf8.begin(), utf8.end()));
+}
+
+MsnCommandPtr TypingMessage(int transactionId, std::string_view account) {
+  return MsnCommand::Outgoing(
+      "MSG " + std::to_string(transactionId) + " U",
+      {{"Content-Type", "text/x-msmsgscontrol"}, {"MIME-Version", "1.0"}, {"TypingUser", std::string(account)}},
+      std::vector<uint8_t>{'\r', '\n'});
+}
+
+}  // namespace quelt::msn
