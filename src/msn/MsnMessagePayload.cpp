@@ -11,12 +11,13 @@ constexpr std::string_view kBlankLine = "\r\n\r\n";
 
 }  // namespace
 
+// Only the headers are searched: a text that quotes a content type is still text.
 MsnPayload ReadMsnPayload(std::span<const uint8_t> payload) {
   const std::string_view bytes(reinterpret_cast<const char*>(payload.data()), payload.size());
-  if (bytes.find(kTypingType) != std::string_view::npos) return {MsnPayload::Kind::Typing, {}};
-  if (bytes.find(kTextType) == std::string_view::npos) return {};
   const size_t blank = bytes.find(kBlankLine);
-  if (blank == std::string_view::npos) return {};
+  const std::string_view headers = bytes.substr(0, blank);
+  if (headers.find(kTypingType) != std::string_view::npos) return {MsnPayload::Kind::Typing, {}};
+  if (blank == std::string_view::npos || headers.find(kTextType) == std::string_view::npos) return {};
   return {MsnPayload::Kind::Text, platform::Utf8ToUtf16(bytes.substr(blank + kBlankLine.size()))};
 }
 

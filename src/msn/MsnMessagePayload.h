@@ -17,8 +17,9 @@ struct MsnPayload {
   bool operator==(const MsnPayload&) const = default;
 };
 
-// A typing notice names the control content type anywhere in the payload; a text message names
-// plain text and has a blank line, after which its UTF-8 text starts. Anything else is ignored.
+// A typing notice names the control content type in its headers; a text message names plain
+// text there and ends them with a blank line, after which its UTF-8 text starts. Anything else
+// is ignored.
 [[nodiscard]] MsnPayload ReadMsnPayload(std::span<const uint8_t> payload);
 
 // "MSG id <ack> <length>" with the plain-text headers and the text as UTF-8.

@@ -1,51 +1,16 @@
 // The scripted MSN notification server, driven by a raw-socket client that plays the login.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <optional>
 
-#include "platform/UniqueFd.h"
+#include "support/LineClient.h"
 #include "support/MsnServer.h"
 
 namespace quelt::test {
 namespace {
 
-class Client {
- public:
-  explicit Client(uint16_t port) : socket_(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    connected_ = connect(socket_.Get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-  }
-  [[nodiscard]] bool Connected() const { return connected_; }
-  bool Send(std::string_view bytes) { return LoopbackServer::SendAll(socket_.Get(), bytes); }
-  // The next line with its CR LF removed; none when the server closes or stays quiet for 10 s.
-  std::optional<std::string> Line() {
-    for (size_t end; (end = buffer_.find("\r\n")) == std::string::npos;) {
-      pollfd fd{socket_.Get(), POLLIN, 0};
-      const std::string bytes = poll(&fd, 1, 10000) == 1 ? LoopbackServer::ReceiveSome(socket_.Get()) : "";
-      if (bytes.empty()) return std::nullopt;
-      buffer_ += bytes;
-    }
-    const size_t end = buffer_.find("\r\n");
-    std::string line = buffer_.substr(0, end);
-    buffer_.erase(0, end + 2);
-    return line;
-  }
-  // Sends the line and reads the answer.
-  std::optional<std::string> Ask(const std::string& line) { return Send(line + "\r\n") ? Line() : std::nullopt; }
-
- private:
-  platform::UniqueFd socket_;
-  bool connected_ = false;
-  std::string buffer_;
-};
+using Client = LineClient;
 
 const std::string kVer = "VER 1 MSNP10 MSNP9 CVR0";
 const std::string kCvr = "CVR 2 0x0409 winnt 5.1 i386 MSNMSGR 6.2.0205 MSMSGS al%2bice@example.com";

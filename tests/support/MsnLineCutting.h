@@ -12,6 +12,10 @@
 // splitting them into tokens strictly enough that every stray byte stays visible to the checks.
 namespace quelt::test::msnline {
 
+// Bounds that no sound client comes near: a payload, and bytes buffered without a whole command.
+inline constexpr size_t kMaxPayload = 65536;
+inline constexpr size_t kMaxBuffered = 1 << 20;
+
 inline std::optional<size_t> Decimal(std::string_view text) {
   if (text.empty() || text.size() > 9 || (text.size() > 1 && text[0] == '0')) return std::nullopt;
   size_t value = 0;

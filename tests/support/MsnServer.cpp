@@ -13,10 +13,10 @@ namespace {
 
 using msnline::Decimal;
 using msnline::IsCommandWord;
+using msnline::kMaxBuffered;
+using msnline::kMaxPayload;
 using msnline::Tokens;
 
-constexpr size_t kMaxPayload = 65536;
-constexpr size_t kMaxBuffered = 1 << 20;
 constexpr std::string_view kCvrReply = " 6.2.0205 6.2.0205 6.2.0205 http://127.0.0.1/download http://127.0.0.1/info";
 constexpr std::array<std::string_view, 3> kNoiseLines = {"QNG 50", "BLP 0 AL", "SBS 0 null"};
 constexpr std::array<std::string_view, 8> kStatusCodes = {"NLN", "BSY", "IDL", "BRB", "AWY", "PHN", "LUN", "HDN"};

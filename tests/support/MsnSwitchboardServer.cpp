@@ -14,10 +14,9 @@ namespace {
 
 using msnline::Decimal;
 using msnline::IsCommandWord;
+using msnline::kMaxBuffered;
+using msnline::kMaxPayload;
 using msnline::Tokens;
-
-constexpr size_t kMaxPayload = 65536;
-constexpr size_t kMaxBuffered = 1 << 20;
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
