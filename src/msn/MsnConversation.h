@@ -42,6 +42,7 @@ class MsnConversation final : public std::enable_shared_from_this<MsnConversatio
   bool SendText();
   // Tells the participants that the user is typing (at most every few seconds, never without text).
   void NotifyTyping(bool hasText);
+  // Calls a contact in; nothing while signed out.
   void Invite(const std::u16string& email);
   // Forgets the switchboards and participants; the session lets go of the conversation.
   void Close();

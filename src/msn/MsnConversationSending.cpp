@@ -182,6 +182,8 @@ void MsnConversations::NotifyTyping(MsnConversation& conversation, bool hasText)
 void MsnConversations::Invite(MsnConversation& conversation, const std::u16string& email) {
   std::lock_guard lock(mutex_);
   std::lock_guard conversationLock(conversation.mutex_);
+  // Signed out, it would leave the conversation waiting for a switchboard that nobody asked for.
+  if (!manager_->LoggedIn()) return;
   if (!conversation.switchboards_.empty()) {
     if (const auto switchboard = manager_->Switchboard(*Current(conversation))) {
       Call(*switchboard, email);
