@@ -110,25 +110,21 @@ int MsnConnectionManager::RequestSwitchboard() {
 }
 
 int MsnConnectionManager::OpenSwitchboard(const std::string& address, std::string cookie) {
-  std::shared_ptr<MsnConnection> switchboard;
-  {
-    std::lock_guard lock(mutex_);
-    switchboard = CreateConnection(MsnConnectionKind::Switchboard, address);
-    pendingEntries_[switchboard->Id()] = Entry{.cookie = std::move(cookie)};
-    switchboards_[switchboard->Id()] = switchboard;
-  }
-  switchboard->Start();
-  return switchboard->Id();
+  return StartSwitchboard(address, Entry{.cookie = std::move(cookie)});
 }
 
 int MsnConnectionManager::OpenInvitedSwitchboard(const std::string& address, std::string sessionId,
                                                  std::string cookie) {
+  return StartSwitchboard(address,
+                          Entry{.cookie = std::move(cookie), .sessionId = std::move(sessionId), .invited = true});
+}
+
+int MsnConnectionManager::StartSwitchboard(const std::string& address, Entry entry) {
   std::shared_ptr<MsnConnection> switchboard;
   {
     std::lock_guard lock(mutex_);
     switchboard = CreateConnection(MsnConnectionKind::Switchboard, address);
-    pendingEntries_[switchboard->Id()] =
-        Entry{.cookie = std::move(cookie), .sessionId = std::move(sessionId), .invited = true};
+    pendingEntries_[switchboard->Id()] = std::move(entry);
     switchboards_[switchboard->Id()] = switchboard;
   }
   switchboard->Start();

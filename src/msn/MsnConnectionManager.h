@@ -108,6 +108,8 @@ class MsnConnectionManager final : public net::ChannelOwner,
   void DropSwitchboards();
   // With mutex_ held.
   std::shared_ptr<MsnConnection> CreateConnection(MsnConnectionKind kind, const std::string& address);
+  struct Entry;
+  int StartSwitchboard(const std::string& address, Entry entry);
   // With mutex_ held: stops and forgets it; false when it was not known.
   bool ForgetSwitchboard(int id);
   void SwitchboardsEnded(const std::vector<int>& ids);

@@ -41,6 +41,10 @@ std::string MsnConversations::Ansi(std::u16string_view text) const {
   return platform::EncodeCodePage(text, application_.TextCodePage()).bytes;
 }
 
+std::filesystem::path MsnConversations::HistoryFolder() const {
+  return platform::Utf16ToUtf8(application_.GetSettings()->Values().historyFolder);
+}
+
 void MsnConversations::Refresh() const { application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh)); }
 
 std::shared_ptr<MsnConversation> MsnConversations::Open(std::u16string_view email) {
@@ -63,11 +67,10 @@ std::vector<std::shared_ptr<MsnConversation>> MsnConversations::List() const {
 
 // With mutex_ held. A one-to-one conversation's history is the contact's.
 std::shared_ptr<MsnConversation> MsnConversations::Make(std::vector<MsnParticipant> participants, int switchboard) {
-  const std::filesystem::path folder = platform::Utf16ToUtf8(application_.GetSettings()->Values().historyFolder);
   std::shared_ptr<core::Conversation> history;
   if (participants.size() == 1) {
     history = std::make_shared<core::Conversation>(
-        folder, accountEmail_, std::vector<std::u16string>{accountEmail_, participants.front().email}, u"");
+        HistoryFolder(), accountEmail_, std::vector<std::u16string>{accountEmail_, participants.front().email}, u"");
   }
   auto conversation = std::make_shared<MsnConversation>(weak_from_this(), history, timings_.typingExpiryMs);
   {
@@ -95,9 +98,8 @@ void MsnConversations::BecomeMultiParty(MsnConversation& conversation, bool grow
   if (conversation.name_.empty()) conversation.name_ = NewConversationName();
   std::vector<std::u16string> members{accountEmail_};
   for (const MsnParticipant& participant : conversation.participants_) members.push_back(participant.email);
-  conversation.history_ = std::make_shared<core::Conversation>(
-      platform::Utf16ToUtf8(application_.GetSettings()->Values().historyFolder), accountEmail_, std::move(members),
-      conversation.name_);
+  conversation.history_ =
+      std::make_shared<core::Conversation>(HistoryFolder(), accountEmail_, std::move(members), conversation.name_);
 }
 
 std::shared_ptr<MsnConversation> MsnConversations::Attached(int id) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -121,6 +122,7 @@ class MsnConversations final : public std::enable_shared_from_this<MsnConversati
   static void EndTypingThreads(const Conversations& removed);
 
   [[nodiscard]] std::string Ansi(std::u16string_view text) const;
+  [[nodiscard]] std::filesystem::path HistoryFolder() const;
   void Refresh() const;
 
   core::Application& application_;
