@@ -25,7 +25,8 @@ namespace quelt::msn {
 
 // The MSN account: its connection manager, the login conversation on each new notification
 // connection (VER, CVR, USR with the Passport exchange, then SYN), the user's presence choice,
-// and the server's sign-out. Commands are handled on the hub thread, one event at a time.
+// the server's sign-out, and the conversations on switchboards. Commands are handled on the hub
+// thread, one event at a time.
 class MsnSession final : public core::ProtocolSession,
                          public core::EventListener,
                          public std::enable_shared_from_this<MsnSession> {
