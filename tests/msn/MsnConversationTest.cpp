@@ -173,6 +173,12 @@ TEST(MsnConversationTest, AnUnacknowledgedMessageIsReportedOnceItsTimeIsUpAndCan
     EXPECT_TRUE(chat->SendText());
     EXPECT_TRUE(alice.server.WaitFor([&](const auto& log) { return log.Count("XFR") == c.xfrAfterRetry; }));
     EXPECT_EQ(alice.peer.core->Count(EventCode::MsnTextDelivered), 0u);
+    // Closing the chat mid-send leaves the contact free for the next one.
+    chat->Close();
+    EXPECT_FALSE(alice.Contact(kBob).sending);
+    const auto next = alice.Open(kBob);
+    EXPECT_NE(next, chat);
+    EXPECT_TRUE(next->SendText());
     ExpectNoViolations(switchboards, {&alice});
   }
 }
