@@ -76,6 +76,14 @@ std::vector<std::pair<int, std::u16string>> History(const MsnConversation& chat)
   return messages;
 }
 
+// The name in the first MsnSendFailed the user interface got; empty when none came.
+std::u16string FailedConversation(const test::RecordingListener& ui) {
+  for (const auto& received : ui.Events()) {
+    if (const auto* failed = core::PayloadOf<MsnSendFailedEvent>(*received.event)) return failed->conversation;
+  }
+  return {};
+}
+
 void ExpectNoViolations(const MsnSwitchboardServer& switchboards, const std::vector<Account*>& accounts) {
   for (const auto& violation : switchboards.Violations()) ADD_FAILURE() << "switchboard: " << violation;
   for (Account* account : accounts) {
@@ -164,9 +172,7 @@ TEST(MsnConversationTest, AnUnacknowledgedMessageIsReportedOnceItsTimeIsUpAndCan
     const auto chat = alice.Open(kBob);
     ASSERT_TRUE(alice.Send(*chat, u"lost"));
     ASSERT_TRUE(alice.peer.ui->WaitFor(EventCode::MsnSendFailed));
-    const auto* failed = core::PayloadOf<MsnSendFailedEvent>(*alice.peer.ui->Events().back().event);
-    ASSERT_TRUE(failed);
-    EXPECT_EQ(failed->conversation, u"bob@example.com");
+    EXPECT_EQ(FailedConversation(*alice.peer.ui), u"bob@example.com");
     EXPECT_FALSE(alice.Contact(kBob).sending);
     EXPECT_EQ(alice.Contact(kBob).unsentText, u"lost");  // kept for another try
     EXPECT_TRUE(History(*chat).empty());
@@ -181,6 +187,27 @@ TEST(MsnConversationTest, AnUnacknowledgedMessageIsReportedOnceItsTimeIsUpAndCan
     EXPECT_TRUE(next->SendText());
     ExpectNoViolations(switchboards, {&alice});
   }
+}
+
+TEST(MsnConversationTest, AMessageOnItsWayWhenTheChatGrowsIsTheConversationsToFinish) {
+  MsnSwitchboardServer switchboards({.simulatedJoin = false});
+  Account alice(switchboards, kAlice, {kBob}, [](MsnTimings& timings) { timings.sendTimeoutMs = 300; });
+  ASSERT_TRUE(alice.SignedIn());
+  ASSERT_TRUE(alice.Online(kBob));
+  const auto chat = alice.Open(kBob);
+  ASSERT_TRUE(alice.Send(*chat, u"waiting for Bob"));
+  ASSERT_TRUE(switchboards.WaitFor([](const auto& log) { return log.Count("CAL") == 1; }));
+  ASSERT_TRUE(switchboards.Join(switchboards.Snapshot().ConnectionOf(kAlice), kCarol, "Carol"));
+  ASSERT_TRUE(Eventually([&] { return chat->IsMultiParty(); }));
+  EXPECT_TRUE(chat->Sending());
+  EXPECT_EQ(chat->UnsentText(), u"waiting for Bob");
+  EXPECT_FALSE(alice.Contact(kBob).sending);
+
+  // The check of the attempt finds the conversation under its new name.
+  ASSERT_TRUE(alice.peer.ui->WaitFor(EventCode::MsnSendFailed));
+  EXPECT_EQ(FailedConversation(*alice.peer.ui), chat->Name());
+  EXPECT_FALSE(chat->Sending());
+  ExpectNoViolations(switchboards, {&alice});
 }
 
 TEST(MsnConversationTest, TypingGoesOutSpacedAndOnlyWithTextAndAContactsNoticeLapses) {
