@@ -279,8 +279,7 @@ TEST(OptionsFileTest, OnlyNonDefaultOptionsAreWrittenAndPresentOnesRead) {
 
   using Case = std::tuple<std::u16string, bool, int32_t, bool>;  // attributes, show status, code page, Unicode
   for (const auto& [attributes, showStatus, codePage, unicode] :
-       std::vector<Case>{{u"ShowStatus='1' AnsiCP='1251'", true, 1251, false},
-                         {u"ShowStatus='no' PreferUnicode='yes' AnsiCP='-1'", true, -1, true},
+       std::vector<Case>{{u"ShowStatus='no' PreferUnicode='yes' AnsiCP='-1'", true, -1, true},
                          {u"ShowStatus='0' PreferUnicode='0' AnsiCP='99999999999'", false, -1, false}}) {
     std::vector<IcqContact> one = {Contact("7", 0, 0)};
     ApplyOptions(Utf16File(u"<ContactList><Contact UIN='8' ShowStatus='0'/><Contact UIN='7' " + attributes +

@@ -29,15 +29,30 @@ TEST(MsnStatusTest, CodesAndNumbers) {
   for (int32_t status : {1, 0, 9, -1}) EXPECT_EQ(EncodeMsnStatus(status), "NLN") << status;
 }
 
-using MsnSessionTest = MsnSessionFixture;
+class MsnSessionTest : public MsnSessionFixture {
+ protected:
+  // Starts alice's application; Passport knows her by the password "secret".
+  void StartAlice(MsnServer& server, PassportServer& passport, const std::string& password = "secret",
+                  const std::string& extraConfig = "") {
+    passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
+    Start(server, passport, "alice@example.com", password, extraConfig);
+  }
+  // Signs alice in online and waits for her list synchronisation.
+  void LogIn(MsnServer& server) {
+    StartAlice(server, passport_);
+    SetStatus(1);
+    ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  }
+
+  PassportServer passport_;
+};
 
 TEST_F(MsnSessionTest, TheLoginRunsFromVerToThePresenceWithTheAccountEncoded) {
   const std::string email = "a.b+c@example.com";
   const std::string password = "p,w'd x";
   MsnServer server({.email = email, .password = password});
-  PassportServer passport;
-  passport.SetAccount(email, password, "t=ticket123&p=profile456");
-  Start(server, passport, email, password);
+  passport_.SetAccount(email, password, "t=ticket123&p=profile456");
+  Start(server, passport_, email, password);
   SetStatus(1);
   ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
   EXPECT_EQ(
@@ -47,7 +62,7 @@ TEST_F(MsnSessionTest, TheLoginRunsFromVerToThePresenceWithTheAccountEncoded) {
           "USR 3 TWN I a.b%2bc@example.com", "USR 4 TWN S t=ticket123&p=profile456", "SYN 5 0 0", "CHG 6 NLN 1"}));
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
 
-  const auto requests = passport.Requests();
+  const auto requests = passport_.Requests();
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].path, "/rdr/pprdr.asp");
   EXPECT_FALSE(requests[0].Header("Authorization"));
@@ -59,11 +74,7 @@ TEST_F(MsnSessionTest, TheLoginRunsFromVerToThePresenceWithTheAccountEncoded) {
 
 TEST_F(MsnSessionTest, ARedirectKeepsItsAddressAndAFreshConnectUsesTheDefault) {
   MsnServer server({.redirectFirst = MsnServer::RedirectAt::Ver});
-  PassportServer passport;
-  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-  Start(server, passport, "alice@example.com", "secret");
-  SetStatus(1);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+  LogIn(server);
   auto log = server.Snapshot();
   ASSERT_EQ(log.connections.size(), 2u);
   EXPECT_TRUE(log.connections[0].redirected);
@@ -73,7 +84,7 @@ TEST_F(MsnSessionTest, ARedirectKeepsItsAddressAndAFreshConnectUsesTheDefault) {
   SetStatus(-1);
   ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, 2));  // the redirect gave the first
   SetStatus(1);
-  ASSERT_TRUE(server.WaitFor([](const auto& now) { return now.Count("SYN") == 2; }));
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 2; }));
   log = server.Snapshot();
   EXPECT_EQ(log.connections.back().listener, MsnServer::Listener::Main);
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
@@ -91,8 +102,7 @@ TEST_F(MsnSessionTest, APassportFailureSendsNoTicket) {
     SCOPED_TRACE(c.name);
     MsnServer server;
     PassportServer passport(c.certificate);
-    passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-    Start(server, passport, "alice@example.com", c.password);
+    StartAlice(server, passport, c.password);
     SetStatus(1);
     ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("USR") == 1; }));
     if (c.certificate == PassportServer::Certificate::Trusted) {
@@ -109,15 +119,11 @@ TEST_F(MsnSessionTest, APassportFailureSendsNoTicket) {
 
 TEST_F(MsnSessionTest, ALoginServerRedirectIsFollowedWithTheAuthorizationSentAgain) {
   MsnServer server;
-  PassportServer passport;
-  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-  passport.RedirectLogins("https://127.0.0.1:" + std::to_string(passport.AlternatePort()) + "/login2.srf");
-  Start(server, passport, "alice@example.com", "secret");
-  SetStatus(1);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
-  const auto requests = passport.Requests();
+  passport_.RedirectLogins("https://127.0.0.1:" + std::to_string(passport_.AlternatePort()) + "/login2.srf");
+  LogIn(server);
+  const auto requests = passport_.Requests();
   ASSERT_EQ(requests.size(), 3u);
-  EXPECT_EQ(requests[2].port, passport.AlternatePort());
+  EXPECT_EQ(requests[2].port, passport_.AlternatePort());
   EXPECT_EQ(requests[1].Header("Authorization"), requests[2].Header("Authorization"));
 }
 
@@ -130,11 +136,7 @@ TEST_F(MsnSessionTest, TheServerSignsTheAccountOut) {
   size_t round = 0;
   for (const auto& c : cases) {
     MsnServer server;
-    PassportServer passport;
-    passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-    Start(server, passport, "alice@example.com", "secret");
-    SetStatus(1);
-    ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
+    LogIn(server);
     ASSERT_TRUE(server.SendOut(c.reason));
     ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, ++round));
     EXPECT_EQ(application_->TakeUserMessage(), c.message);
@@ -147,16 +149,10 @@ TEST_F(MsnSessionTest, TheServerSignsTheAccountOut) {
 
 TEST_F(MsnSessionTest, ALostNetworkOrConnectionEndsTheLoginAndItLogsInAgain) {
   MsnServer server;
-  PassportServer passport;
-  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-  Start(server, passport, "alice@example.com", "secret");
-  SetStatus(1);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
-
+  LogIn(server);
   watcher_->OnStatus(*application_, 0x21);  // the machine's connection is gone
   ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected));
   ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 2; }));
-
   ASSERT_TRUE(server.Drop());  // and now the server closes, so the manager backs off and returns
   ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, 2));
   ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 3; }));
@@ -166,9 +162,7 @@ TEST_F(MsnSessionTest, ALostNetworkOrConnectionEndsTheLoginAndItLogsInAgain) {
 
 TEST_F(MsnSessionTest, TheConfirmedPresenceStartsThePingAndLaterChoicesGoOutAtOnce) {
   MsnServer server;
-  PassportServer passport;
-  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-  Start(server, passport, "alice@example.com", "secret");
+  StartAlice(server, passport_);
   SetStatus(5);
   ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
   EXPECT_EQ(ui_->Last<int32_t>(), 5);
@@ -189,9 +183,7 @@ TEST_F(MsnSessionTest, TheConfirmedPresenceStartsThePingAndLaterChoicesGoOutAtOn
 
 TEST_F(MsnSessionTest, AutoConnectSignsInWithTheSavedStatusAndIdleSwitchboardsAreClosed) {
   MsnServer server;
-  PassportServer passport;
-  passport.SetAccount("alice@example.com", "secret", "t=ticket123&p=profile456");
-  Start(server, passport, "alice@example.com", "secret", "AUTO_CONNECT=True\r\nMSN_AUTO_STATUS=3\r\n");
+  StartAlice(server, passport_, "secret", "AUTO_CONNECT=True\r\nMSN_AUTO_STATUS=3\r\n");
   application_->PostAutoConnect();
   ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 1; }));
   EXPECT_EQ(Session().Presence(), 3);
