@@ -26,27 +26,31 @@ std::optional<int> MsnConversations::Current(const MsnConversation& conversation
   return ids.back();
 }
 
+std::optional<MsnContact> MsnConversations::Partner(const MsnConversation& conversation) const {
+  if (!conversation.OneToOne() || conversation.participants_.empty()) return std::nullopt;
+  return contacts_->FindByEmail(conversation.participants_.front().email);
+}
+
+void MsnConversations::UpdatePartner(MsnConversation& conversation, const std::function<void(MsnContact&)>& change) {
+  if (conversation.OneToOne() && !conversation.participants_.empty())
+    contacts_->Update(conversation.participants_.front().email, change);
+}
+
 bool MsnConversations::Sending(const MsnConversation& conversation) const {
   if (!conversation.OneToOne()) return conversation.sending_;
-  if (conversation.participants_.empty()) return false;
-  const auto contact = contacts_->FindByEmail(conversation.participants_.front().email);
-  return contact && contact->sending;
+  const auto partner = Partner(conversation);
+  return partner && partner->sending;
 }
 
 void MsnConversations::SetSending(MsnConversation& conversation, bool sending) {
-  if (!conversation.OneToOne()) {
-    conversation.sending_ = sending;
-  } else if (!conversation.participants_.empty()) {
-    contacts_->Update(conversation.participants_.front().email,
-                      [sending](MsnContact& contact) { contact.sending = sending; });
-  }
+  if (!conversation.OneToOne()) conversation.sending_ = sending;
+  UpdatePartner(conversation, [sending](MsnContact& contact) { contact.sending = sending; });
 }
 
 std::u16string MsnConversations::UnsentText(const MsnConversation& conversation) const {
   if (!conversation.OneToOne()) return conversation.unsentText_;
-  if (conversation.participants_.empty()) return {};
-  const auto contact = contacts_->FindByEmail(conversation.participants_.front().email);
-  return contact ? contact->unsentText : std::u16string();
+  const auto partner = Partner(conversation);
+  return partner ? partner->unsentText : std::u16string();
 }
 
 void MsnConversations::SetUnsentText(MsnConversation& conversation, std::u16string text) {
@@ -54,9 +58,7 @@ void MsnConversations::SetUnsentText(MsnConversation& conversation, std::u16stri
   std::lock_guard conversationLock(conversation.mutex_);
   const uint32_t now = platform::Ticks();
   if (conversation.OneToOne()) {
-    if (conversation.participants_.empty()) return;
-    contacts_->Update(conversation.participants_.front().email,
-                      [&](MsnContact& contact) { contact.SetUnsentText(std::move(text), now); });
+    UpdatePartner(conversation, [&](MsnContact& contact) { contact.SetUnsentText(std::move(text), now); });
     return;
   }
   if (!text.empty()) MarkActive(conversation, now);
@@ -67,12 +69,11 @@ void MsnConversations::MarkActive(MsnConversation& conversation, uint32_t now) {
   if (!conversation.OneToOne()) {
     conversation.activity_ = true;
     conversation.activityTime_ = now;
-  } else if (!conversation.participants_.empty()) {
-    contacts_->Update(conversation.participants_.front().email, [now](MsnContact& contact) {
-      contact.activity = true;
-      contact.activityTime = now;
-    });
   }
+  UpdatePartner(conversation, [now](MsnContact& contact) {
+    contact.activity = true;
+    contact.activityTime = now;
+  });
 }
 
 void MsnConversations::MarkAttempt(MsnConversation& conversation) {
@@ -138,9 +139,8 @@ bool MsnConversations::SendText(MsnConversation& conversation) {
   std::lock_guard conversationLock(conversation.mutex_);
   if (!manager_->LoggedIn() || Sending(conversation)) return false;
   if (conversation.OneToOne()) {
-    if (conversation.participants_.empty()) return false;
-    const auto contact = contacts_->FindByEmail(conversation.participants_.front().email);
-    if (!contact || contact->status == -1) return false;
+    const auto partner = Partner(conversation);
+    if (!partner || partner->status == -1) return false;
   }
   if (conversation.waiting_ || (conversation.switchboards_.empty() && GetSwitchboard(conversation) == 0)) {
     MarkAttempt(conversation);
@@ -282,14 +282,8 @@ void MsnConversations::OnTextDelivered(const MsnTextDeliveredEvent& delivered) {
     std::lock_guard lock(mutex_);
     std::lock_guard conversationLock(conversation->mutex_);
     SetSending(*conversation, false);
-    if (conversation->OneToOne()) {
-      if (!conversation->participants_.empty()) {
-        contacts_->Update(conversation->participants_.front().email,
-                          [](MsnContact& contact) { contact.unsentText.clear(); });
-      }
-    } else {
-      conversation->unsentText_.clear();
-    }
+    if (!conversation->OneToOne()) conversation->unsentText_.clear();
+    UpdatePartner(*conversation, [](MsnContact& contact) { contact.unsentText.clear(); });
     history = conversation->history_;
   }
   if (history && !core::AppendMessage(*history, delivered.time, accountEmail_, delivered.text)) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,10 @@ class MsnConversations final : public std::enable_shared_from_this<MsnConversati
   std::shared_ptr<MsnConversation> Attached(int id) const;  // mutex_ only
   std::shared_ptr<MsnConversation> Make(std::vector<MsnParticipant> participants, int switchboard = 0);
   [[nodiscard]] std::optional<int> Current(const MsnConversation& conversation) const;
+  // The contact of a one-to-one conversation, which keeps its flags and unsent text; nothing
+  // for a multi-party one.
+  [[nodiscard]] std::optional<MsnContact> Partner(const MsnConversation& conversation) const;
+  void UpdatePartner(MsnConversation& conversation, const std::function<void(MsnContact&)>& change);
   [[nodiscard]] bool Sending(const MsnConversation& conversation) const;
   void SetSending(MsnConversation& conversation, bool sending);
   [[nodiscard]] std::u16string UnsentText(const MsnConversation& conversation) const;
