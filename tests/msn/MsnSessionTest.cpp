@@ -84,7 +84,7 @@ TEST_F(MsnSessionTest, ARedirectKeepsItsAddressAndAFreshConnectUsesTheDefault) {
   SetStatus(-1);
   ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, 2));  // the redirect gave the first
   SetStatus(1);
-  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count("SYN") == 2; }));
+  ASSERT_TRUE(server.WaitFor([](const auto& now) { return now.Count("SYN") == 2; }));
   log = server.Snapshot();
   EXPECT_EQ(log.connections.back().listener, MsnServer::Listener::Main);
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
