@@ -23,6 +23,8 @@ enum class EventCode : int32_t {
   MsnCommandReceived = 27,
   IcqLoginFrameOut = 28,
   IcqMainFrameOut = 29,
+  IcqConnectionClosed = 30,  // a login or main connection ended, after the last frame it received
+  MsnConnectionClosed = 31,  // an MSN connection ended, after the last command it received
   IcqPacketSent = 32,
   IcqStartupDone = 34,
   MsnLoggedIn = 35,

@@ -215,6 +215,9 @@ void IcqSession::OnEvent(const core::AppEventPtr& event) {
       }
       break;
     }
+    case core::EventCode::IcqConnectionClosed:
+      if (const auto* connection = core::PayloadOf<uint64_t>(*event)) OnConnectionClosed(*connection);
+      break;
     case core::EventCode::IcqPacketSent:
       if (const auto* serial = core::PayloadOf<uint64_t>(*event)) messaging_->OnFrameWritten(*serial);
       break;
@@ -279,12 +282,27 @@ void IcqSession::OnConnected(net::SocketChannel& channel) {
 
 void IcqSession::OnConnectFailed(net::SocketChannel& channel) { OnDisconnected(channel, false); }
 
+// Servers often send their last words (a redirect, a refusal, a disconnection) and close at
+// once. The end travels through the event queue behind the frames the connection delivered, so
+// those words are handled before the session thread acts on the close.
 void IcqSession::OnDisconnected(net::SocketChannel& channel, bool /*byRequest*/) {
-  // A channel the session has already replaced may still report its end; it must not fail the
-  // connection that followed it.
+  // A channel the session has already replaced has no id any more; its end concerns nobody.
+  if (const uint64_t connection = ConnectionIdOf(channel); connection != 0) {
+    application_.PostEvent(core::MakeEvent(core::EventCode::IcqConnectionClosed, connection));
+  }
+}
+
+void IcqSession::OnConnectionClosed(uint64_t connection) {
   std::lock_guard lock(mutex_);
-  if (&channel == loginChannel_.get()) loginFailed_.Set();
-  if (&channel == bosChannel_.get()) bosFailed_.Set();
+  if (connection == loginConnectionId_) loginFailed_.Set();
+  if (connection == bosConnectionId_) bosFailed_.Set();
+}
+
+uint64_t IcqSession::ConnectionIdOf(const net::SocketChannel& channel) const {
+  std::lock_guard lock(mutex_);
+  if (&channel == loginChannel_.get()) return loginConnectionId_;
+  if (&channel == bosChannel_.get()) return bosConnectionId_;
+  return 0;
 }
 
 void IcqSession::OnTraffic(uint32_t bytes) { application_.AddTraffic(core::Service::Icq, bytes); }
@@ -296,13 +314,7 @@ std::optional<size_t> IcqSession::Parse(net::SocketChannel& channel, std::span<c
     return std::nullopt;
   }
   if (cut.status == FrameCut::Status::Incomplete) return offset;
-  uint64_t connection = 0;
-  {
-    std::lock_guard lock(mutex_);
-    connection = &channel == loginChannel_.get() ? loginConnectionId_
-                 : &channel == bosChannel_.get() ? bosConnectionId_
-                                                 : 0;
-  }
+  const uint64_t connection = ConnectionIdOf(channel);
   const auto code = channel.Kind() == kLoginConnection ? core::EventCode::IcqLoginFrame : core::EventCode::IcqMainFrame;
   application_.PostEvent(MakeFrameEvent(code, cut.frame, connection));
   return cut.next;
@@ -334,10 +346,11 @@ void IcqSession::OnRedirected(std::string host, std::string port, std::vector<ui
 }
 
 void IcqSession::OnLoginRefused(uint16_t code) {
-  application_.PostEvent(core::MakeEvent(core::EventCode::IcqLoginRefused, code));
+  // The text is in place before anyone hears of the refusal.
   std::u16string text = application_.Text("icq_rejected");
   if (code != 0) text += u": " + application_.Text("error") + u" " + Decimal(code);
   application_.SetUserMessage(std::move(text));
+  application_.PostEvent(core::MakeEvent(core::EventCode::IcqLoginRefused, code));
   loginFailed_.Set();
   application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
 }

@@ -36,8 +36,8 @@ class IcqStartup;
 
 // One ICQ account: brings it from offline to online through the login server and the
 // basic-services (BOS) server it redirects to, keeps it there with keep-alives, and reconnects
-// with a growing back-off. The session thread runs the connection state machine; every frame is
-// handled on the hub thread by the listeners; the channels' I/O threads only signal. Create
+// with a growing back-off. The session thread runs the connection state machine; every frame,
+// and a connection's end after its frames, is handled on the hub thread by the listeners. Create
 // through Create, then Start.
 class IcqSession final : public core::ProtocolSession,
                          public core::EventListener,
@@ -79,7 +79,7 @@ class IcqSession final : public core::ProtocolSession,
   [[nodiscard]] std::shared_ptr<core::Conversation> ConversationWith(const std::string& uin);
 
   // core::EventListener: the engine listener (status requests, frames to write, frames that
-  // concern the whole session).
+  // concern the whole session, connections that ended).
   void OnEvent(const core::AppEventPtr& event) override;
 
   // net::ChannelOwner, on the channels' I/O threads.
@@ -118,6 +118,10 @@ class IcqSession final : public core::ProtocolSession,
   void UnregisterHandlers();
   void PostProgress(std::string_view languageKey);
   void OnServerDisconnect(const FlapFrame& frame);
+  // Hub thread: a connection ended after everything it received was handled.
+  void OnConnectionClosed(uint64_t connection);
+  // The id of the session's current connection on that channel; 0 for a channel replaced.
+  [[nodiscard]] uint64_t ConnectionIdOf(const net::SocketChannel& channel) const;
   void OnPresence(const SnacCommand& snac);
   void ResetPresence();
   void ChangeStatus(int32_t status);

@@ -201,18 +201,26 @@ void MsnConnectionManager::OnConnected(net::SocketChannel& channel) {
   pendingEntries_.erase(entry);
 }
 
+// Servers often send their last words (OUT, XFR NS, a last message) and close at once. The end
+// travels through the event queue behind the commands the connection delivered, so those are
+// handled before the close is acted on.
 void MsnConnectionManager::OnClosed(net::SocketChannel& channel) {
+  application_.PostEvent(core::MakeEvent(core::EventCode::MsnConnectionClosed,
+                                         std::static_pointer_cast<MsnConnection>(channel.shared_from_this())));
+}
+
+void MsnConnectionManager::OnConnectionClosed(const std::shared_ptr<MsnConnection>& connection) {
   bool forgotten = false;
   int id = 0;
   {
     // A connection already replaced may still report its end; it must not end its successor.
     std::lock_guard lock(mutex_);
-    if (&channel == notification_.get()) {
+    if (connection == notification_) {
       notificationClosed_.Set();
       return;
     }
     for (const auto& [switchboardId, switchboard] : switchboards_) {
-      if (switchboard.get() == &channel) id = switchboardId;
+      if (switchboard == connection) id = switchboardId;
     }
     if (id != 0) forgotten = ForgetSwitchboard(id);
   }
@@ -325,10 +333,7 @@ MsnConnectionManager::State MsnConnectionManager::Connected() {
     case 1: return State::WaitNetwork;
     case 2: return State::Idle;
     case 3: return State::Connecting;  // to the redirect's address
-    default:
-      // A server that redirects may close first; give its XFR a moment to arrive.
-      platform::SleepMs(timings_.closedPauseMs);
-      return redirect_.IsSet() ? State::Connecting : State::Backoff;
+    default: return State::Backoff;
   }
 }
 

@@ -44,7 +44,8 @@ class MsnConnectionManager final : public net::ChannelOwner,
   // The 8-bit sign-in name that switchboards are entered with; set before Start.
   void SetAccount(std::string account) { account_ = std::move(account); }
   // Told the id of a switchboard that ended on its own or went idle (not of one the session
-  // closed); set before Start. Called on I/O and manager threads with no lock of the manager held.
+  // closed); set before Start. Called on the hub, keep-alive and manager threads with no lock of
+  // the manager held.
   void SetSwitchboardClosed(std::function<void(int id)> closed) { switchboardClosed_ = std::move(closed); }
   // Starts both threads; Stop ends them (at once, without waiting).
   void Start();
@@ -87,6 +88,9 @@ class MsnConnectionManager final : public net::ChannelOwner,
   [[nodiscard]] std::shared_ptr<MsnConnection> Switchboard(int id) const;
   // Stops and forgets a switchboard; no closed notice follows.
   void CloseSwitchboard(int id);
+
+  // Hub thread: a connection ended after everything it received was handled (MsnConnectionClosed).
+  void OnConnectionClosed(const std::shared_ptr<MsnConnection>& connection);
 
   // net::ChannelOwner
   void OnConnected(net::SocketChannel& channel) override;

@@ -110,6 +110,11 @@ void MsnSession::OnEvent(const core::AppEventPtr& event) {
     case core::EventCode::MsnCommandReceived:
       if (const auto* received = core::PayloadOf<MsnCommandEvent>(*event)) OnCommand(*received);
       break;
+    case core::EventCode::MsnConnectionClosed:
+      if (const auto* closed = core::PayloadOf<std::shared_ptr<MsnConnection>>(*event)) {
+        manager_->OnConnectionClosed(*closed);
+      }
+      break;
     case core::EventCode::MsnDisconnected: GoOffline(); break;
     case core::EventCode::MsnTextReceived:
     case core::EventCode::MsnTextDelivered:

@@ -13,7 +13,6 @@ struct MsnTimings {
   uint32_t networkPollMs = 10000;           // while waiting for a network, ask for one this often
   uint32_t backoffStepMs = 5000;            // each failure waits this much longer before the next attempt
   uint32_t backoffMaxMs = 60000;            // but never longer than this
-  uint32_t closedPauseMs = 100;             // after the server closes, before a redirect or a back-off
   std::optional<uint32_t> keepAliveMs;      // keep-alive period; MSN_PING_PERIOD seconds when not set
   uint32_t switchboardIdleMs = 20 * 60000;  // switchboards quiet this long are closed
   uint32_t activityExpiryMs = 5 * 60000;    // a contact's activity mark lapses after this long

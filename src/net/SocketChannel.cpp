@@ -122,10 +122,7 @@ void SocketChannel::Loop(ChannelOwner& owner, int socket, bool& byRequest) {
       if (errno == EINTR) continue;
       return;
     }
-    if (fds[0].revents != 0) {
-      bool closed = false;
-      if (!ReceiveAndParse(owner, socket, closed) || closed) return;
-    }
+    if (fds[0].revents != 0 && ReceiveAndParse(owner, socket) == Receipt::Ended) return;
     if (StopRequested()) {
       byRequest = true;
       return;
@@ -140,34 +137,38 @@ void SocketChannel::Loop(ChannelOwner& owner, int socket, bool& byRequest) {
       }
       if (!batch.empty() && !WriteBatch(owner, socket, batch)) {
         byRequest = StopRequested();
+        // A write fails once the peer has hung up; what it sent before that is still to be read.
+        if (!byRequest) {
+          while (ReceiveAndParse(owner, socket) == Receipt::Data) {
+          }
+        }
         return;
       }
     }
   }
 }
 
-bool SocketChannel::ReceiveAndParse(ChannelOwner& owner, int socket, bool& closed) {
+SocketChannel::Receipt SocketChannel::ReceiveAndParse(ChannelOwner& owner, int socket) {
   std::array<uint8_t, kReceiveChunk> chunk{};
   const ssize_t received = recv(socket, chunk.data(), chunk.size(), 0);
-  if (received < 0) return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK;
+  if (received < 0) {
+    return errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK ? Receipt::Nothing : Receipt::Ended;
+  }
   // Reading on until the end of the stream means that data sent just before a close, however
   // much of it, is parsed before the close is reported.
-  if (received == 0) {
-    closed = true;
-    return true;
-  }
+  if (received == 0) return Receipt::Ended;
   const auto count = static_cast<size_t>(received);
   owner.OnTraffic(static_cast<uint32_t>(count));
   OnReceived();
   accumulated_.pop_back();
   accumulated_.insert(accumulated_.end(), chunk.begin(), chunk.begin() + static_cast<ptrdiff_t>(count));
   accumulated_.push_back(0);
-  if (!ParseBuffered(owner)) return false;
+  if (!ParseBuffered(owner)) return Receipt::Ended;
   if (Buffered().size() > timings_.maxBufferedBytes) {
     platform::Log("channel %s:%s: %zu bytes without a complete unit", host_.c_str(), port_.c_str(), Buffered().size());
-    return false;
+    return Receipt::Ended;
   }
-  return true;
+  return Receipt::Data;
 }
 
 bool SocketChannel::ParseBuffered(ChannelOwner& owner) {

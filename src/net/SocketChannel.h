@@ -73,7 +73,8 @@ class SocketChannel : public std::enable_shared_from_this<SocketChannel> {
  private:
   void Run(ChannelOwner& owner);
   void Loop(ChannelOwner& owner, int socket, bool& byRequest);
-  [[nodiscard]] bool ReceiveAndParse(ChannelOwner& owner, int socket, bool& closed);
+  enum class Receipt { Data, Nothing, Ended };  // Ended: closed, failed or broke the protocol
+  [[nodiscard]] Receipt ReceiveAndParse(ChannelOwner& owner, int socket);
   [[nodiscard]] bool ParseBuffered(ChannelOwner& owner);
   [[nodiscard]] std::span<const uint8_t> Buffered() const;
   void Finish();

@@ -41,13 +41,21 @@ class IcqSessionFixture : public ::testing::Test {
     application_ = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
         core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
-                               .sessions = std::make_shared<IcqSessionFactory>(kQuick),
+                               .sessions = std::make_shared<IcqSessionFactory>(timings_),
                                .connections = watcher_,
                                .timings = {.autoConnectDelayMs = 50, .reconnectDelayMs = 100}});
     application_->Initialise();
     application_->AddListener(core_);
     if (onCreated_) onCreated_(Session());
     application_->PostEvent(core::MakeEvent(EventCode::SetIcqStatus, core::StatusPayload{.status = status}));
+  }
+
+  // A fresh start of the program, asked online; the recorders start empty.
+  void Restart(const std::string& hosts) {
+    application_.reset();
+    core_ = std::make_shared<test::RecordingListener>();
+    ui_ = std::make_shared<test::RecordingListener>();
+    SignIn(hosts);
   }
 
   IcqSession& Session() { return dynamic_cast<IcqSession&>(*application_->IcqSession()); }
@@ -70,6 +78,7 @@ class IcqSessionFixture : public ::testing::Test {
   std::shared_ptr<test::RecordingListener> core_ = std::make_shared<test::RecordingListener>();
   std::shared_ptr<test::RecordingListener> ui_ = std::make_shared<test::RecordingListener>();
   std::function<void(IcqSession&)> onCreated_;
+  IcqTimings timings_ = kQuick;
   std::unique_ptr<core::Application> application_;
 };
 

@@ -125,6 +125,29 @@ TEST_F(IcqSessionTest, ServerDisconnectionLeavesTheAccountOffline) {
   EXPECT_EQ(server.LoginConnections(), 1);
 }
 
+// Servers say their last words and hang up at once. Each start must hear them: the redirect
+// followed, the account kept offline after a sign-in elsewhere, the refusal shown.
+TEST_F(IcqSessionTest, WhatAServerSaysJustBeforeItHangsUpIsHeard) {
+  timings_.backoffStepMs = 60000;  // a word lost would show as a wait here, not as a quiet retry
+  OscarServer redirecting(OscarServer::Script{.closeAfterLoginReply = true});
+  OscarServer refusing(OscarServer::Script{.refusalCode = 0x0018, .closeAfterLoginReply = true});
+  for (int round = 1; round <= 50; ++round) {
+    SCOPED_TRACE(round);
+    Restart(Host(redirecting.LoginPort()));
+    ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+    ASSERT_TRUE(redirecting.DisconnectBos(1, true));
+    ASSERT_TRUE(core_->WaitFor(EventCode::IcqConnectionGone));
+    EXPECT_EQ(Session().Presence(), -1);
+    EXPECT_EQ(application_->TakeUserMessage(), u"You were disconnected.\r\nReason: 1 (signed in from another place)");
+
+    Restart(Host(refusing.LoginPort()));
+    ASSERT_TRUE(core_->WaitFor(EventCode::IcqLoginRefused));
+    EXPECT_EQ(application_->TakeUserMessage(), u"The server refused the sign-in: Error 24");
+  }
+  EXPECT_EQ(redirecting.LoginConnections(), 50);
+  EXPECT_EQ(refusing.LoginConnections(), 50);
+}
+
 TEST_F(IcqSessionTest, LostNetworkEndsTheSessionAndItSignsInAgainWhenTheNetworkReturns) {
   OscarServer server;
   SignIn(Host(server.LoginPort()));

@@ -82,7 +82,6 @@ class MsnPeer {
   MsnTimings timings{.networkPollMs = 100,
                      .backoffStepMs = 100,
                      .backoffMaxMs = 1000,
-                     .closedPauseMs = 20,
                      .keepAliveMs = 100,
                      .switchboardIdleMs = 300,
                      .activityExpiryMs = 200,

@@ -147,6 +147,27 @@ TEST_F(MsnSessionTest, TheServerSignsTheAccountOut) {
   }
 }
 
+// Servers say their last words and hang up at once. Each start must hear them: the redirect
+// followed at once, and the account kept offline after a sign-out.
+TEST_F(MsnSessionTest, WhatTheServerSaysJustBeforeItHangsUpIsHeard) {
+  peer_.timings.backoffStepMs = 60000;  // a word lost would show as a wait here, not as a quiet retry
+  for (int round = 1; round <= 50; ++round) {
+    SCOPED_TRACE(round);
+    const bool elsewhere = round % 2 == 0;
+    MsnServer server({.redirectFirst = MsnServer::RedirectAt::Ver, .closeAfterRedirect = true});
+    LogIn(server);
+    EXPECT_EQ(server.Snapshot().connections.size(), 2u);
+    ASSERT_TRUE(server.SendOut(elsewhere ? "OTH" : "", true));
+    // The first connection's end (after its redirect) is the first disconnection of the round.
+    ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, size_t(2 * round)));
+    EXPECT_EQ(Session().Presence(), -1);
+    EXPECT_EQ(application_->TakeUserMessage(), elsewhere
+                                                   ? u"You were disconnected.\r\nReason: signed in from another place"
+                                                   : u"You were disconnected");
+    application_.reset();
+  }
+}
+
 TEST_F(MsnSessionTest, ALostNetworkOrConnectionEndsTheLoginAndItLogsInAgain) {
   MsnServer server;
   LogIn(server);

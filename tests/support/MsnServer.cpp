@@ -136,8 +136,9 @@ bool MsnServer::SendChallenge(std::string_view challenge) {
   });
 }
 
-bool MsnServer::SendOut(std::string_view reason) {
-  return OnCurrent([&](Session& s) { return Emit(s, reason.empty() ? "OUT" : "OUT " + std::string(reason), false); });
+bool MsnServer::SendOut(std::string_view reason, bool thenClose) {
+  return OnCurrent(
+      [&](Session& s) { return Emit(s, reason.empty() ? "OUT" : "OUT " + std::string(reason), false, thenClose); });
 }
 
 bool MsnServer::Silence() {
@@ -319,7 +320,7 @@ void MsnServer::Answer(Session& s, const Line& line, const std::vector<std::stri
 bool MsnServer::Redirect(Session& s, RedirectAt step, std::string_view id) {
   if (!s.redirectFirst || step != script_.redirectFirst) return false;
   const std::string here = "127.0.0.1:" + std::to_string(port_), there = "127.0.0.1:" + std::to_string(redirectPort_);
-  if (Reply(s, "XFR " + std::string(id) + " NS " + there + " 0 " + here)) {
+  if (!s.silent && Emit(s, "XFR " + std::string(id) + " NS " + there + " 0 " + here, true, script_.closeAfterRedirect)) {
     s.redirected = true;
     Update(s, [](Connection& c) { c.redirected = true; });
   }
@@ -328,14 +329,14 @@ bool MsnServer::Redirect(Session& s, RedirectAt step, std::string_view id) {
 
 bool MsnServer::Reply(Session& s, const std::string& line) { return !s.silent && Emit(s, line, true); }
 
-bool MsnServer::Emit(Session& s, const std::string& line, bool reply) {
+bool MsnServer::Emit(Session& s, const std::string& line, bool reply, bool thenHangUp) {
   std::lock_guard lock(s.writing);
   std::string bytes;
   if (script_.noise && reply && s.replies++ % 2 == 0) {
     bytes = std::string(kNoiseLines[size_t(s.replies / 2) % kNoiseLines.size()]) + "  \r\n";
   }
   bytes += line + (script_.noise ? "  \r\n" : "\r\n");
-  return s.open && LoopbackServer::SendAll(s.socket, bytes);
+  return s.open && LoopbackServer::SendAll(s.socket, bytes) && (!thenHangUp || shutdown(s.socket, SHUT_RDWR) == 0);
 }
 
 void MsnServer::Update(const Session& s, const std::function<void(Connection&)>& change) {

@@ -42,6 +42,7 @@ class MsnServer {
     std::string ticket = "t=ticket123&p=profile456";  // any other ticket is a violation and gets 911
     std::string displayName = "Alice";                // sent URL-encoded in USR OK
     std::optional<RedirectAt> redirectFirst;
+    bool closeAfterRedirect = false;                  // hang up right after the XFR NS
     bool refuseTicket = false;                        // answer even the right ticket with 911
     std::string protocols = "MSNP10 CVR0";            // the VER reply's list
     std::optional<std::string> synReply = "0 0 0 0";  // after "SYN id "; none: SYN goes unanswered
@@ -95,7 +96,8 @@ class MsnServer {
   bool SendBytes(std::string_view bytes);
   // "CHL 0 <challenge>"; the QRY that answers it is then expected.
   bool SendChallenge(std::string_view challenge = "15570131571988941333");
-  bool SendOut(std::string_view reason = "");  // "OUT", or "OUT <reason>" such as OTH
+  // "OUT", or "OUT <reason>" such as OTH, and then perhaps hang up at once.
+  bool SendOut(std::string_view reason = "", bool thenClose = false);
   bool Silence();                              // it answers nothing from now on
   bool Drop();                                 // closes it
 
@@ -111,7 +113,9 @@ class MsnServer {
   void Answer(Session& session, const Line& line, const std::vector<std::string_view>& tokens);
   bool Redirect(Session& session, RedirectAt step, std::string_view id);
   bool Reply(Session& session, const std::string& line);  // unless silenced
-  bool Emit(Session& session, const std::string& line, bool reply);
+  // Writes the line (with noise before a reply when the script asks for it); then perhaps hangs
+  // up at once, before the client can answer.
+  bool Emit(Session& session, const std::string& line, bool reply, bool thenHangUp = false);
   void Violation(const Session& session, const std::string& what);
   void Update(const Session& session, const std::function<void(Connection&)>& change);
   bool OnCurrent(const std::function<bool(Session&)>& action);

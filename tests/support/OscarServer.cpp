@@ -128,7 +128,9 @@ bool OscarServer::SendToBos(uint8_t channel, std::string_view payload) {
 bool OscarServer::SendBytesToBos(std::string_view bytes) {
   return OnBos([&](Session& s) { return s.Send(std::nullopt, bytes); });
 }
-bool OscarServer::DisconnectBos(uint16_t code) { return SendToBos(4, Tlv(0x0009, U16(code))); }
+bool OscarServer::DisconnectBos(uint16_t code, bool thenClose) {
+  return OnBos([&](Session& s) { return s.Send(4, Tlv(0x0009, U16(code)), thenClose); });
+}
 bool OscarServer::DropBos() {
   return OnBos([](Session& s) { return s.Drop(); });
 }
@@ -303,7 +305,7 @@ bool OscarServer::Handle(Session& s, const RawFrame& raw) {
   if (++s.received == faults.dropAfterFrames || !Reached(s, StepOf(frame))) return false;
   if (s.role == Role::Bos) return AnswerBos(s, frame);
   AnswerLogin(s, frame);
-  return true;
+  return !(frame.channel == 1 && script_.closeAfterLoginReply);
 }
 
 bool OscarServer::Reached(Session& s, Step step) {

@@ -69,6 +69,7 @@ class OscarServer {
     std::optional<uint16_t> refusalCode;  // refuse the login with this code,
     uint16_t refusalTlv = 0x0008;         // carried in this TLV (0x0008 or 0x0009)
     bool refuseWithoutCode = false;
+    bool closeAfterLoginReply = false;           // hang up right after the redirect or the refusal
     bool bosOnLoginPort = false;                 // redirect to the login port
     std::optional<std::string> redirectAddress;  // replaces "127.0.0.1:<port>"
     std::string cookie = std::string(64, '\x5C') + "cookie";
@@ -144,7 +145,7 @@ class OscarServer {
   // Actions on the newest BOS connection; false when it is not open.
   bool SendToBos(uint8_t channel, std::string_view payload);
   bool SendBytesToBos(std::string_view bytes);
-  bool DisconnectBos(uint16_t code);  // channel 4 with TLV 0x0009
+  bool DisconnectBos(uint16_t code, bool thenClose = false);  // channel 4 with TLV 0x0009
   bool DropBos();
   bool SilenceBos();
   // Another user asks for authorization (0x13,0x19), answers a request (0x13,0x1B) or added this one (0x13,0x1C).

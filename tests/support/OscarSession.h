@@ -27,12 +27,13 @@ struct OscarServer::Session : std::enable_shared_from_this<Session> {
   bool open = true;
   uint16_t sequence = 0x7FFD;
 
-  // Sends a frame on `channel`, or the bytes as they are without one.
-  bool Send(std::optional<uint8_t> channel, std::string_view bytes) {
+  // Sends a frame on `channel`, or the bytes as they are without one; then perhaps hangs up at
+  // once, before the client can answer.
+  bool Send(std::optional<uint8_t> channel, std::string_view bytes, bool thenHangUp = false) {
     std::lock_guard lock(writing);
     const std::string frame = channel ? oscar::Flap(*channel, sequence, bytes) : std::string(bytes);
     if (channel) sequence = (sequence + 1) & 0x7FFF;
-    return open && LoopbackServer::SendAll(socket, frame);
+    return open && LoopbackServer::SendAll(socket, frame) && (!thenHangUp || shutdown(socket, SHUT_RDWR) == 0);
   }
   void Reply(uint8_t channel, std::string_view payload) {
     if (!silent) Send(channel, payload);
