@@ -75,22 +75,22 @@ void IcqMessaging::Stop() {
   if (watchdog_.joinable() && watchdog_.get_id() != std::this_thread::get_id()) watchdog_.join();
 }
 
-IcqMessaging::SendResult IcqMessaging::SendMessage(std::string_view uin, std::u16string_view text) {
-  if (!hooks_.isOnline()) return SendResult::Offline;
+IcqMessaging::Sending IcqMessaging::SendMessage(std::string_view uin, std::u16string_view text) {
+  if (!hooks_.isOnline()) return {SendResult::Offline};
   const auto contact = list_.Find(uin);
   const bool offline = !contact || contact->status == -1;
   const uint32_t codePage = contact && contact->ansiCodePage != -1 ? static_cast<uint32_t>(contact->ansiCodePage)
                                                                    : application_.TextCodePage();
   const EncodedText encoded =
       ChooseEncoding(text, offline, contact && contact->unicodeSupport, contact && contact->preferUnicode, codePage);
-  if (encoded.encoding == TextEncoding::Refused) return SendResult::CantSend;
+  if (encoded.encoding == TextEncoding::Refused) return {SendResult::CantSend};
 
   // Asked for an acknowledgement, or the server keeps it for an offline recipient: the server's
   // acknowledgement confirms it. Otherwise having written the frame is all the confirmation there is.
   const bool storeOffline = application_.GetSettings()->Values().sendingAck || offline;
   const uint64_t cookie = NewCookie();
   FramePtr frame = FlapFrame::ForSnac(MakeSendMessage(cookie, uin, encoded, storeOffline));
-  if (!frame) return SendResult::CantSend;
+  if (!frame) return {SendResult::CantSend};
   {
     std::lock_guard lock(mutex_);
     Pending pending{std::string(uin), cookie, std::chrono::steady_clock::now() + deliveryLimit_};
@@ -103,7 +103,7 @@ IcqMessaging::SendResult IcqMessaging::SendMessage(std::string_view uin, std::u1
       platform::Log("ICQ: could not store a sent message in the history");
     }
   }
-  return SendResult::Sent;
+  return {SendResult::Sent, cookie};
 }
 
 bool IcqMessaging::SendTyping(std::string_view uin, bool typing) {

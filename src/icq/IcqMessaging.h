@@ -32,6 +32,10 @@ class IcqContactList;
 class IcqMessaging {
  public:
   enum class SendResult { Sent, CantSend, Offline };
+  struct Sending {
+    SendResult result = SendResult::Offline;
+    uint64_t cookie = 0;  // when sent: the message's identity in events 42 and 44
+  };
 
   struct Hooks {
     std::function<void(FramePtr)> sendOnBos;
@@ -45,9 +49,10 @@ class IcqMessaging {
   IcqMessaging(const IcqMessaging&) = delete;
   IcqMessaging& operator=(const IcqMessaging&) = delete;
 
-  // Sends a message and stores it in the history; the outcome arrives as event 42 or 44.
-  // CantSend when the text has no faithful encoding for this contact (nothing is sent).
-  [[nodiscard]] SendResult SendMessage(std::string_view uin, std::u16string_view text);
+  // Sends a message and stores it in the history; the outcome arrives as event 42 or 44 with the
+  // cookie returned here. CantSend when the text has no faithful encoding for this contact
+  // (nothing is sent).
+  [[nodiscard]] Sending SendMessage(std::string_view uin, std::u16string_view text);
   // The user's typing state, only to a contact that is not offline. False when not sent.
   bool SendTyping(std::string_view uin, bool typing);
 

@@ -2,6 +2,8 @@
 // offline messages, delivery tracking, presence, and the directory.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "core/Application.h"
 #include "core/HistoryStore.h"
 #include "icq/IcqEvents.h"
@@ -106,10 +108,10 @@ TEST(IcqMessagingTest, MessagesTravelBothWaysInEveryEncodingAndLandInBothHistori
 
   // ASCII; Cyrillic in the shared code page 1251 (Unicode announced but not preferred); and
   // the other way, with prefer-Unicode set, as UTF-16BE.
-  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"Hello"), IcqMessaging::SendResult::Sent);
-  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"Привет"), IcqMessaging::SendResult::Sent);
+  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"Hello").result, IcqMessaging::SendResult::Sent);
+  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"Привет").result, IcqMessaging::SendResult::Sent);
   bee.Session().ContactList().List().Update("1111", [](IcqContact& contact) { contact.preferUnicode = true; });
-  EXPECT_EQ(bee.Session().Messaging().SendMessage("1111", u"Ответ ✓"), IcqMessaging::SendResult::Sent);
+  EXPECT_EQ(bee.Session().Messaging().SendMessage("1111", u"Ответ ✓").result, IcqMessaging::SendResult::Sent);
   ASSERT_TRUE(bee.ui->WaitFor(EventCode::IcqMessageReceived, 2));
   ASSERT_TRUE(ann.ui->WaitFor(EventCode::IcqMessageReceived, 1));
   EXPECT_EQ(bee.Received()[0]->text, u"Hello");
@@ -190,13 +192,27 @@ TEST(IcqMessagingTest, DeliveryIsTrackedAndRefusedTextsAreNotSent) {
   OscarServer server(TwoAccounts());
   Peer ann(server, "1111");
   ASSERT_TRUE(ann.SignIn());
-  // Bee is offline: stored by the server, but this server never acknowledges it.
+  // Bee is offline: stored by the server, but this server acknowledges only the first message.
+  // Each outcome names its own message, so a chat can mark the right one.
+  const auto first = ann.Session().Messaging().SendMessage("2222", u"are you there?");
+  ASSERT_TRUE(ann.ui->WaitFor(EventCode::IcqMessageConfirmed));
   server.SetAcknowledgeStored(false);
-  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"are you there?"), IcqMessaging::SendResult::Sent);
-  ASSERT_TRUE(ann.ui->WaitFor(EventCode::IcqMessageNotConfirmed));
+  const auto second = ann.Session().Messaging().SendMessage("2222", u"hello?");
+  const auto third = ann.Session().Messaging().SendMessage("2222", u"anyone?");
+  ASSERT_TRUE(ann.ui->WaitFor(EventCode::IcqMessageNotConfirmed, 2));
+  std::set<uint64_t> confirmed, lapsed;
+  for (const auto& received : ann.ui->Events()) {
+    if (const auto* delivery = core::PayloadOf<IcqDeliveryEvent>(*received.event)) {
+      EXPECT_EQ(delivery->uin, "2222");
+      (received.event->Code() == EventCode::IcqMessageConfirmed ? confirmed : lapsed).insert(delivery->cookie);
+    }
+  }
+  EXPECT_EQ(confirmed, std::set<uint64_t>{first.cookie});
+  EXPECT_EQ(lapsed, (std::set<uint64_t>{second.cookie, third.cookie}));
+  EXPECT_NE(second.cookie, third.cookie);
   // Cyrillic to an offline contact in code page 1252 cannot be sent faithfully.
-  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"Привет"), IcqMessaging::SendResult::CantSend);
-  EXPECT_EQ(ann.History("2222").size(), 1u);
+  EXPECT_EQ(ann.Session().Messaging().SendMessage("2222", u"Привет").result, IcqMessaging::SendResult::CantSend);
+  EXPECT_EQ(ann.History("2222").size(), 3u);
 }
 
 TEST(IcqMessagingTest, DirectoryAnswersInfoAndSearchesAndReportsErrors) {
