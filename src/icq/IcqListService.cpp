@@ -27,9 +27,9 @@ IcqListService::IcqListService(core::Application& application, std::string uin, 
 
 void IcqListService::LoadCache() { icq::LoadCache(historyFolder_, uin_, list_); }
 
-void IcqListService::OnSnac(const SnacCommand& snac) {
+void IcqListService::OnSnac(const SnacCommand& snac, uint64_t connection) {
   switch (snac.Kind()) {
-    case SnacKind::ContactList: OnListPart(snac); break;
+    case SnacKind::ContactList: OnListPart(snac, connection); break;
     case SnacKind::AuthorizationRequest: OnAuthorizationRequest(snac); break;
     case SnacKind::AuthorizationReplyIn:
       if (const auto reply = ParseAuthorizationReply(snac.Data()); reply && reply->granted) {
@@ -45,17 +45,14 @@ void IcqListService::OnSnac(const SnacCommand& snac) {
   }
 }
 
-void IcqListService::OnListPart(const SnacCommand& snac) {
-  const bool last = (snac.Flags() & kSnacFlagMoreFollow) == 0;
-  const auto part = ParseListPart(snac.Data(), last);
-  std::vector<IcqListItem> items;
+void IcqListService::OnListPart(const SnacCommand& snac, uint64_t connection) {
+  std::optional<AssembledList> whole;
   {
-    std::lock_guard lock(pendingMutex_);
-    if (part) pendingItems_.insert(pendingItems_.end(), part->items.begin(), part->items.end());
-    if (!last) return;
-    items.swap(pendingItems_);
+    std::lock_guard lock(assemblyMutex_);
+    whole = assembly_.Add(connection, snac.Data(), (snac.Flags() & kSnacFlagMoreFollow) == 0);
   }
-  list_.Apply(items, part && part->modificationDate ? *part->modificationDate : 0);
+  if (!whole) return;
+  list_.Apply(whole->items, whole->modificationDate);
   if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
   ListChanged();
 }

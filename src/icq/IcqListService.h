@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "icq/IcqContactList.h"
+#include "icq/IcqListAssembly.h"
 #include "icq/SnacCommand.h"
 
 namespace quelt::core {
@@ -36,8 +37,9 @@ class IcqListService {
   [[nodiscard]] const IcqContactList& List() const { return list_; }
 
   void LoadCache();
-  // A command from the BOS server that concerns the list (parts, authorization traffic).
-  void OnSnac(const SnacCommand& snac);
+  // A command from the BOS server that concerns the list (parts, authorization traffic), received
+  // on the connection with that id.
+  void OnSnac(const SnacCommand& snac, uint64_t connection);
 
   // Edits; each sends its whole transaction and changes the local list to match. False (and
   // nothing done) while offline or when the contact or group is unknown.
@@ -60,7 +62,7 @@ class IcqListService {
   bool ExpireDraftMarks(uint32_t nowTicks, uint32_t expiryMs) { return list_.ExpireDraftMarks(nowTicks, expiryMs); }
 
  private:
-  void OnListPart(const SnacCommand& snac);
+  void OnListPart(const SnacCommand& snac, uint64_t connection);
   void OnAuthorizationRequest(const SnacCommand& snac);
   void SendTransaction(std::vector<SnacPtr> commands);
   void ListChanged();
@@ -70,8 +72,8 @@ class IcqListService {
   const std::filesystem::path historyFolder_;
   const Hooks hooks_;
   IcqContactList list_;
-  std::mutex pendingMutex_;
-  std::vector<IcqListItem> pendingItems_;  // parts of a list still arriving
+  std::mutex assemblyMutex_;
+  IcqListAssembly assembly_;  // parts of a list still arriving
 };
 
 }  // namespace quelt::icq

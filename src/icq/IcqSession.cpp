@@ -208,7 +208,7 @@ void IcqSession::OnEvent(const core::AppEventPtr& event) {
           application_.PostEvent(core::MakeEvent(core::EventCode::IcqOwnStatus, *status));
         }
       } else if (frame.Snac()) {
-        list_->OnSnac(*frame.Snac());
+        list_->OnSnac(*frame.Snac(), received->connection);
         messaging_->OnSnac(*frame.Snac());
         directory_->OnSnac(*frame.Snac());
         OnPresence(*frame.Snac());

@@ -14,6 +14,7 @@
 #include "icq/IcqCache.h"
 #include "icq/IcqContactList.h"
 #include "icq/IcqListCommands.h"
+#include "icq/IcqListAssembly.h"
 #include "support/TempFolder.h"
 
 namespace quelt::icq {
@@ -105,6 +106,47 @@ TEST(ListPartTest, ShortAndTornPartsNeverReadPastTheirBytes) {
       EXPECT_EQ(std::pair(part->items.size(), part->modificationDate), std::pair(items, date)) << size;
     }
   }
+}
+
+TEST(ListAssemblyTest, OnlyAWholeListFromOneConnectionWithinTheCapIsTaken) {
+  const Bytes head = Part({Item("1", 1, 50, kItemContact)}, std::nullopt);
+  const Bytes tail = Part({Item("2", 1, 51, kItemContact)}, 9);
+  const Bytes stub = {0, 0};  // too short for the list header
+  struct Step {
+    uint64_t connection;
+    const Bytes& data;
+    bool last;
+  };
+  struct Case {
+    const char* name;
+    size_t maxItems;
+    std::vector<Step> steps;
+    std::optional<std::vector<std::string>> names;  // of the list the last step completes
+  };
+  const Case cases[] = {
+      {"two parts", 10, {{1, head, false}, {1, tail, true}}, std::vector<std::string>{"1", "2"}},
+      {"a drop half-way", 10, {{1, head, false}, {2, tail, true}}, std::vector<std::string>{"2"}},
+      {"a stub for the last part", 10, {{1, head, false}, {1, stub, true}}, std::nullopt},
+      {"past the cap", 1, {{1, head, false}, {1, tail, true}}, std::nullopt},
+      {"a list after one past the cap", 1, {{1, head, false}, {1, head, false}, {1, tail, true}, {1, tail, true}},
+       std::vector<std::string>{"2"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IcqListAssembly assembly({.maxItems = c.maxItems});
+    std::optional<AssembledList> list;
+    for (const Step& step : c.steps) list = assembly.Add(step.connection, step.data, step.last);
+    ASSERT_EQ(list.has_value(), c.names.has_value());
+    if (!list) continue;
+    std::vector<std::string> names;
+    for (const IcqListItem& item : list->items) names.push_back(item.name);
+    EXPECT_EQ(names, *c.names);
+    EXPECT_EQ(list->modificationDate, 9u);
+  }
+  // The cap counts bytes too: a server cannot pile up parts of empty items without end.
+  IcqListAssembly bytes({.maxBytes = 3 * head.size()});
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(bytes.Add(1, head, false));
+  EXPECT_FALSE(bytes.Add(1, tail, true));
 }
 
 TEST(ContactListTest, NewItemIdTakesTheFirstGapFromFiftyAndSkipsZero) {
