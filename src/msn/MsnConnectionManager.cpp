@@ -161,13 +161,22 @@ void MsnConnectionManager::CloseSwitchboard(int id) {
   ForgetSwitchboard(id);
 }
 
-bool MsnConnectionManager::ForgetSwitchboard(int id) {
+void MsnConnectionManager::LeaveSwitchboard(int id) {
+  std::lock_guard lock(mutex_);
+  ForgetSwitchboard(id, MsnCommand::Outgoing("OUT"));
+}
+
+bool MsnConnectionManager::ForgetSwitchboard(int id, net::PacketPtr farewell) {
   pendingEntries_.erase(id);
   pendingLogins_.erase(id);
   pool_.erase(id);
   const auto found = switchboards_.find(id);
   if (found == switchboards_.end()) return false;
-  found->second->Stop();
+  if (farewell) {
+    found->second->StopAfterSending(std::move(farewell));
+  } else {
+    found->second->Stop();
+  }
   retired_.push_back(std::move(found->second));
   switchboards_.erase(found);
   return true;

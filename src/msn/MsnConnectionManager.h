@@ -88,6 +88,8 @@ class MsnConnectionManager final : public net::ChannelOwner,
   [[nodiscard]] std::shared_ptr<MsnConnection> Switchboard(int id) const;
   // Stops and forgets a switchboard; no closed notice follows.
   void CloseSwitchboard(int id);
+  // Leaves a switchboard (OUT, then the connection ends) and forgets it; no closed notice follows.
+  void LeaveSwitchboard(int id);
 
   // Hub thread: a connection ended after everything it received was handled (MsnConnectionClosed).
   void OnConnectionClosed(const std::shared_ptr<MsnConnection>& connection);
@@ -114,8 +116,9 @@ class MsnConnectionManager final : public net::ChannelOwner,
   std::shared_ptr<MsnConnection> CreateConnection(MsnConnectionKind kind, const std::string& address);
   struct Entry;
   int StartSwitchboard(const std::string& address, Entry entry);
-  // With mutex_ held: stops and forgets it; false when it was not known.
-  bool ForgetSwitchboard(int id);
+  // With mutex_ held: stops (after `farewell`, when given) and forgets it; false when it was not
+  // known.
+  bool ForgetSwitchboard(int id, net::PacketPtr farewell = nullptr);
   void SwitchboardsEnded(const std::vector<int>& ids);
   void Progress(const char* languageKey);
   void ThreadEnded();

@@ -130,6 +130,9 @@ void MsnConversations::Close(MsnConversation& conversation) {
       std::lock_guard conversationLock(conversation.mutex_);
       // A message still on its way would otherwise keep the contact "sending" for good.
       if (conversation.OneToOne()) SetSending(conversation, false);
+      // Left, not just forgotten: a switchboard still open would take the others' messages and
+      // acknowledge them, though nobody reads them any more.
+      for (const int id : conversation.switchboards_) manager_->LeaveSwitchboard(id);
       conversation.switchboards_.clear();
       conversation.participants_.clear();
       conversation.pendingAcks_.clear();

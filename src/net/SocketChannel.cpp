@@ -64,6 +64,15 @@ void SocketChannel::Stop() {
   stopWake_.Signal();
 }
 
+void SocketChannel::StopAfterSending(PacketPtr last) {
+  std::lock_guard lock(mutex_);
+  if (!running_.load() || !last) return;
+  running_.store(false);
+  queue_.push_back(std::move(last));
+  farewellQueued_.store(true);
+  sendWake_.Signal();
+}
+
 bool SocketChannel::IsRunning() const { return running_.load(); }
 
 bool SocketChannel::Send(PacketPtr packet) {
@@ -143,6 +152,14 @@ void SocketChannel::Loop(ChannelOwner& owner, int socket, bool& byRequest) {
           }
         }
         return;
+      }
+      // Nothing is queued after a farewell: once the queue is empty again, it has been written.
+      if (farewellQueued_.load()) {
+        std::lock_guard lock(mutex_);
+        if (queue_.empty()) {
+          byRequest = true;
+          return;
+        }
       }
     }
   }

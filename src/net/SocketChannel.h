@@ -37,6 +37,9 @@ class SocketChannel : public std::enable_shared_from_this<SocketChannel> {
   void Start();
   // Asks the I/O thread to end; returns at once.
   void Stop();
+  // Queues a farewell and ends the connection once it and everything queued before it are
+  // written; returns at once. Nothing more is accepted. A stop ends it sooner.
+  void StopAfterSending(PacketPtr last);
   [[nodiscard]] bool IsRunning() const;
   // Queues a packet; false (and the packet dropped) when the channel is not running.
   bool Send(PacketPtr packet);
@@ -92,6 +95,7 @@ class SocketChannel : public std::enable_shared_from_this<SocketChannel> {
   // which a send must not do.
   platform::Waker stopWake_;
   std::atomic<bool> stopRequested_{false};
+  std::atomic<bool> farewellQueued_{false};  // ends once the queue is written
   std::atomic<bool> running_{false};
   bool started_ = false;  // guarded by mutex_
   platform::Event ended_{platform::Event::Mode::ManualReset, true};

@@ -189,6 +189,24 @@ TEST(MsnConversationTest, AnUnacknowledgedMessageIsReportedOnceItsTimeIsUpAndCan
   }
 }
 
+TEST(MsnConversationTest, ClosingAChatLeavesItsSwitchboard) {
+  MsnSwitchboardServer switchboards;
+  Account alice(switchboards, kAlice, {kBob});
+  ASSERT_TRUE(alice.SignedIn());
+  ASSERT_TRUE(alice.Online(kBob));
+  const auto chat = alice.Open(kBob);
+  ASSERT_TRUE(alice.Send(*chat, u"bye for now"));
+  ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextDelivered));
+  const int connection = switchboards.Snapshot().ConnectionOf(kAlice);
+  chat->Close();
+  // The switchboard lets Alice go, so Bob's next words cannot land in a chat nobody reads.
+  EXPECT_TRUE(switchboards.WaitFor([&](const auto& log) {
+    return log.LinesOf(connection).back() == "OUT" && !log.connections[size_t(connection) - 1].open;
+  }));
+  EXPECT_FALSE(switchboards.Say(connection, kBob, MsnSwitchboardServer::TextPayload("still there?")));
+  ExpectNoViolations(switchboards, {&alice});
+}
+
 TEST(MsnConversationTest, AMessageOnItsWayWhenTheChatGrowsIsTheConversationsToFinish) {
   MsnSwitchboardServer switchboards({.simulatedJoin = false});
   Account alice(switchboards, kAlice, {kBob}, [](MsnTimings& timings) { timings.sendTimeoutMs = 300; });
