@@ -90,6 +90,9 @@ void MsnListService::OnSyn(const SynFields& syn) {
   newVersion1_ = syn.version1;
   newVersion2_ = syn.version2;
   list_.SetVersions(u"0", u"0");
+  // What the user gave a contact is not the server's to take: it comes back with the contact.
+  kept_.clear();
+  for (MsnContact& contact : list_.Contacts()) kept_.emplace(contact.email, std::move(contact));
   list_.Clear();
   if (expected_ <= 0) {
     syncing_ = false;
@@ -105,9 +108,17 @@ void MsnListService::OnLst(const LstFields& lst) {
   contact.guid = Ansi(lst.guid);
   contact.lists = lst.lists;
   contact.groups = lst.groups;
+  if (const auto before = kept_.find(contact.email); before != kept_.end()) {
+    contact.localName = before->second.localName;
+    contact.unsentText = before->second.unsentText;
+    contact.unread = before->second.unread;
+    contact.activity = before->second.activity;
+    contact.activityTime = before->second.activityTime;
+  }
   if (!contact.email.empty()) list_.Add(std::move(contact));
   if (++received_ < expected_) return;
   syncing_ = false;
+  kept_.clear();
   list_.SetVersions(newVersion1_, newVersion2_);
   Complete();
 }

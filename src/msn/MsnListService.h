@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -84,6 +85,7 @@ class MsnListService {
   int expected_ = 0;
   int received_ = 0;
   std::u16string newVersion1_, newVersion2_;
+  std::map<std::u16string, MsnContact> kept_;  // the list before a synchronisation, by e-mail
 
   std::mutex probesMutex_;  // searches start on the user-interface thread
   std::set<int> probes_;

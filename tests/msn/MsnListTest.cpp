@@ -62,6 +62,22 @@ TEST_F(MsnListTest, AChangedListIsDownloadedAcceptedCachedAndNotAskedForAgain) {
   LogIn(again);
   EXPECT_EQ(LinesFrom(again.Snapshot(), 1, "SYN"), (std::vector<std::string>{"SYN 5 12 13", "CHG 6 NLN 1"}));
   EXPECT_EQ(Session().Contacts().Contacts().size(), 3u);
+
+  // A changed list later keeps the user's own name and unsent text for a contact that stays.
+  Session().Contacts().Update(u"bob@example.com", [](MsnContact& bob) {
+    bob.SetLocalName(u"Bobby");
+    bob.SetUnsentText(u"half a thought", 1);
+  });
+  ASSERT_TRUE(Session().Contacts().SaveCache());
+  application_.reset();
+  MsnServer::Script changed;
+  changed.synReply = "14 15 1 0";
+  changed.listLines = {"LST N=bob@example.com F=Bob C=guid-bob 11"};
+  MsnServer third(changed);
+  LogIn(third);
+  ASSERT_EQ(Session().Contacts().Contacts().size(), 1u);
+  EXPECT_EQ(Contact(u"bob@example.com")->localName, u"Bobby");
+  EXPECT_EQ(Contact(u"bob@example.com")->unsentText, u"half a thought");
 }
 
 TEST_F(MsnListTest, ASynchronisationWithoutContactsCompletesAtOnce) {

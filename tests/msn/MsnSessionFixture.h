@@ -48,6 +48,7 @@ class MsnPeer {
     std::filesystem::create_directories(folder / "Language");
     std::filesystem::copy_file(std::filesystem::path(QUELT_DATA_DIR) / "Language" / "English.Lang.xml",
                                folder / "Language" / "English.Lang.xml");
+    dispatcher->AddUiListener(ui);
   }
 
   // An application for the account, with both servers named in its configuration.
@@ -58,7 +59,6 @@ class MsnPeer {
                         platform::Utf16ToUtf8(core::EncodePassword(platform::Utf8ToUtf16(password))) +
                         "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(server.Port()) +
                         "\r\nMSN_NEXUS=" + passport.Nexus() + "\r\n" + extraConfig);
-    dispatcher->AddUiListener(ui);
     watcher = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
     timings.passportCaFile = passport.CaFile().string();
     application = std::make_unique<core::Application>(

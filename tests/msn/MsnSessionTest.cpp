@@ -113,7 +113,6 @@ TEST_F(MsnSessionTest, APassportFailureSendsNoTicket) {
     }
     EXPECT_FALSE(server.WaitFor(HasTicketUsr, kShortWait));
     application_.reset();
-    ui_ = std::make_shared<test::RecordingListener>();
   }
 }
 
