@@ -65,7 +65,8 @@ std::optional<std::string_view> FindPassportTicket(std::string_view headers) {
   const size_t marker = headers.find(kTicketMarker);
   if (marker == std::string_view::npos) return std::nullopt;
   const std::string_view rest = headers.substr(marker + kTicketMarker.size());
-  return rest.substr(0, rest.find('\''));
+  // A line end or a blank ends it too, so a broken answer cannot put lines into the USR command.
+  return rest.substr(0, rest.find_first_of("'\r\n "));
 }
 
 std::optional<std::string_view> FindHeaderValue(std::string_view headers, std::string_view name) {

@@ -18,8 +18,8 @@ inline constexpr uint16_t kPassportDefaultPort = 443;
 // end. Nothing when the marker is missing. The view points into `headers`.
 [[nodiscard]] std::optional<std::string_view> FindDaLogin(std::string_view headers);
 
-// The ticket after "from-PP='" in a login answer: up to the next "'" or the end. Nothing when
-// the marker is missing. The view points into `headers`.
+// The ticket after "from-PP='" in a login answer: up to the next "'", "\r", "\n", " " or the end.
+// Nothing when the marker is missing. The view points into `headers`.
 [[nodiscard]] std::optional<std::string_view> FindPassportTicket(std::string_view headers);
 
 // The value of the first header line called `name` (any letter case) in a raw header block,

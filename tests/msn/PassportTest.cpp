@@ -38,6 +38,10 @@ TEST(PassportHeaders, MarkersAreFoundAndCutAtTheirEnds) {
       {"Authentication-Info: Passport1.4 from-PP=''", std::nullopt, ""},
       {"authentication-info: passport1.4 from-pp='t'", std::nullopt, std::nullopt},
       {"X: DALogin=a/b,from-PP='c'", "a/b", "c"},
+      // An unclosed ticket must not carry the next header lines into the USR line.
+      {"Authentication-Info: from-PP='t=1\r\nSet-Cookie: x='y'", std::nullopt, "t=1"},
+      {"Authentication-Info: from-PP='t=1\nUSR 9 TWN S x'", std::nullopt, "t=1"},
+      {"Authentication-Info: from-PP='t=1 p=2'", std::nullopt, "t=1"},
       {"", std::nullopt, std::nullopt},
   };
   for (const auto& scan : cases) {
