@@ -381,7 +381,8 @@ void MsnConnectionManager::KeepAliveStep() {
   {
     std::lock_guard lock(mutex_);
     for (const auto& [id, switchboard] : switchboards_) {
-      if (now - switchboard->LastActivity() > timings_.switchboardIdleMs || !switchboard->IsRunning())
+      // One made a moment ago and not started yet is neither idle nor ended.
+      if (now - switchboard->LastActivity() > timings_.switchboardIdleMs || switchboard->HasEnded())
         ended.push_back(id);
     }
     for (const int id : ended) ForgetSwitchboard(id);

@@ -6,7 +6,8 @@ namespace quelt::net {
 
 MsnChannel::MsnChannel(std::weak_ptr<ChannelOwner> owner, int kind, std::string host, std::string port,
                        NetTimings timings)
-    : SocketChannel(std::move(owner), kind, std::move(host), std::move(port), timings) {}
+    : SocketChannel(std::move(owner), kind, std::move(host), std::move(port), timings),
+      lastActivity_(platform::Ticks()) {}
 
 Connection MsnChannel::Connect(int cancelFd) {
   lastActivity_.store(platform::Ticks());
@@ -33,6 +34,7 @@ bool MsnChannel::WriteBatch(ChannelOwner& owner, int socket, std::vector<PacketP
   std::vector<uint8_t> bytes;
   for (const PacketPtr& packet : batch) packet->Serialize(0, bytes);
   if (!WriteAll(socket, bytes)) return false;
+  lastActivity_.store(platform::Ticks());
   owner.OnTraffic(static_cast<uint32_t>(bytes.size()));
   return true;
 }

@@ -12,7 +12,7 @@ namespace quelt::net {
 // activity kept for the idle-switchboard rule.
 class MsnChannel : public SocketChannel {
  public:
-  // Tick count of the last connect step or receive.
+  // Tick count of the channel's making, or of the last connect step, receive or send since.
   [[nodiscard]] uint32_t LastActivity() const { return lastActivity_.load(); }
 
  protected:
@@ -32,7 +32,7 @@ class MsnChannel : public SocketChannel {
   bool WriteBatch(ChannelOwner& owner, int socket, std::vector<PacketPtr>& batch) override;
   void OnReceived() override;
 
-  std::atomic<uint32_t> lastActivity_{0};
+  std::atomic<uint32_t> lastActivity_;
 };
 
 }  // namespace quelt::net

@@ -75,6 +75,11 @@ void SocketChannel::StopAfterSending(PacketPtr last) {
 
 bool SocketChannel::IsRunning() const { return running_.load(); }
 
+bool SocketChannel::HasEnded() {
+  std::lock_guard lock(mutex_);
+  return started_ && !running_.load();
+}
+
 bool SocketChannel::Send(PacketPtr packet) {
   if (!packet) return false;
   std::lock_guard lock(mutex_);

@@ -41,6 +41,8 @@ class SocketChannel : public std::enable_shared_from_this<SocketChannel> {
   // written; returns at once. Nothing more is accepted. A stop ends it sooner.
   void StopAfterSending(PacketPtr last);
   [[nodiscard]] bool IsRunning() const;
+  // Started, and running no more (a channel not yet started has not ended).
+  [[nodiscard]] bool HasEnded();
   // Queues a packet; false (and the packet dropped) when the channel is not running.
   bool Send(PacketPtr packet);
   // Waits until the I/O thread has ended (or was never started); false on time-out.

@@ -1,6 +1,7 @@
 #include "net/SocketChannel.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
@@ -290,6 +291,59 @@ TEST(MsnChannelTest, QueuedCommandsGoOutInOneWriteAndActivityIsKept) {
   channel->Stop();
   ASSERT_TRUE(channel->WaitUntilEnded(kPatienceMs));
   EXPECT_EQ(owner->log->Lines("traffic "), (std::vector<std::string>{"traffic 4", "traffic 9"}));
+}
+
+// A server says its last words and hangs up while the channel is busy writing: the write fails,
+// and the words must still be heard.
+TEST(IcqChannelTest, WhatThePeerSentBeforeHangingUpIsParsedWhenAWriteFailsFirst) {
+  Log peer;
+  LoopbackServer server([&](int socket) {
+    if (!peer.WaitFor("go")) return;
+    LoopbackServer::SendAll(socket, Frame(0, "last words"));
+    shutdown(socket, SHUT_RDWR);  // whatever the channel writes now is answered with a reset
+    peer.WaitFor("done");
+  });
+  auto owner = std::make_shared<RecordingOwner>();
+  auto channel = IcqChannel::Create(owner, 1, "127.0.0.1", server.PortText(), ProxySettings{});
+  channel->Start();
+  ASSERT_TRUE(owner->log->WaitFor("connected"));
+  // Paced, so the channel is waiting to write, not reading, when the words arrive.
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(channel->Send(std::make_shared<FramePacket>("keep-alive", 300)));
+  platform::SleepMs(100);
+  peer.Add("go");
+  ASSERT_TRUE(channel->WaitUntilEnded(kPatienceMs));
+  peer.Add("done");
+  EXPECT_EQ(owner->log->Lines("got "), std::vector<std::string>{"got last words"});
+  EXPECT_EQ(owner->log->Lines().back(), "disconnected");
+}
+
+// The keep-alive closes switchboards idle too long or ended: one just made, or busy sending,
+// must be neither.
+TEST(MsnChannelTest, ActivityCountsFromTheMakingAndEverySendAndAFarewellGoesOutLast) {
+  Log peer;
+  LoopbackServer server([&](int socket) {
+    for (std::string got; !(got = LoopbackServer::ReceiveSome(socket)).empty();) peer.Add(got);
+    peer.Add("hung up");
+  });
+  auto owner = std::make_shared<RecordingOwner>();
+  auto channel = std::make_shared<LineChannel>(owner, server.PortText());
+  EXPECT_FALSE(channel->HasEnded());
+  EXPECT_LT(platform::Ticks() - channel->LastActivity(), 60000u);
+  channel->Start();
+  ASSERT_TRUE(owner->log->WaitFor("connected"));
+  const uint32_t connectedAt = channel->LastActivity();
+  while (platform::Ticks() == connectedAt) platform::SleepMs(1);
+  const uint32_t beforeSend = platform::Ticks();
+  EXPECT_TRUE(channel->Send(Line("PNG\r\n")));
+  ASSERT_TRUE(peer.WaitFor("PNG\r\n"));
+  EXPECT_LT(channel->LastActivity() - beforeSend, 60000u);
+
+  channel->StopAfterSending(Line("OUT\r\n"));
+  EXPECT_FALSE(channel->Send(Line("late\r\n")));
+  ASSERT_TRUE(peer.WaitFor("hung up"));
+  EXPECT_EQ(peer.Lines(), (std::vector<std::string>{"PNG\r\n", "OUT\r\n", "hung up"}));
+  ASSERT_TRUE(channel->WaitUntilEnded(kPatienceMs));
+  EXPECT_TRUE(channel->HasEnded());
 }
 
 }  // namespace
