@@ -21,7 +21,6 @@ constexpr int kMaxHttpHeaderLines = 100;
 constexpr uint8_t kSocksVersion = 0x05;
 constexpr uint8_t kMethodNone = 0x00;
 constexpr uint8_t kMethodPassword = 0x02;
-constexpr uint8_t kMethodRefused = 0xFF;
 constexpr uint8_t kAddressIpv4 = 0x01;
 constexpr uint8_t kAddressName = 0x03;
 constexpr uint8_t kAddressIpv6 = 0x04;
@@ -113,7 +112,9 @@ bool NegotiateSocks5(ProxyStream& stream, std::string_view host, std::string_vie
   if (!user.empty()) greeting = {kSocksVersion, 0x02, kMethodNone, kMethodPassword};
   std::array<uint8_t, 2> choice{};
   if (!stream.SendAll(greeting) || !Receive(stream, choice.data(), choice.size())) return false;
-  if (choice[1] == kMethodRefused) return false;
+  // Only what was offered is taken (and 02 even unoffered, answered with empty credentials);
+  // anything else would send the request in a form the proxy does not expect.
+  if (choice[0] != kSocksVersion || (choice[1] != kMethodNone && choice[1] != kMethodPassword)) return false;
   // A proxy that insists on a password although none was offered gets an empty user and password;
   // a password stored without a user name is not given away.
   if (choice[1] == kMethodPassword && !Authenticate(stream, user, user.empty() ? std::string_view() : password)) {
