@@ -1,6 +1,7 @@
 #include "core/PasswordScrambler.h"
 
 #include "platform/HexDigit.h"
+#include "platform/SecureWipe.h"
 #include "platform/TextCodec.h"
 
 namespace quelt::core {
@@ -8,6 +9,8 @@ namespace quelt::core {
 namespace {
 
 constexpr std::u16string_view kPrefix = u"###";
+// For a password the ANSI code page cannot hold: the same scrambling over its UTF-8 bytes.
+constexpr std::u16string_view kUtf8Prefix = u"#U8";
 
 // Characters that are not hexadecimal digits are skipped; an odd last digit is dropped.
 std::string DecodeHex(std::u16string_view hex) {
@@ -29,6 +32,10 @@ std::string DecodeHex(std::u16string_view hex) {
 std::u16string DecodeScrambled(std::u16string_view hex) {
   return platform::DecodeCodePage(UnscrambleBytes(DecodeHex(hex)), platform::kAnsiCodePage).text;
 }
+
+std::u16string DecodeScrambledUtf8(std::u16string_view hex) { return platform::Utf8ToUtf16(UnscrambleBytes(DecodeHex(hex))); }
+
+bool HasPrefix(std::u16string_view value, std::u16string_view prefix) { return value.substr(0, prefix.size()) == prefix; }
 
 }  // namespace
 
@@ -58,8 +65,12 @@ std::string UnscrambleBytes(std::string_view scrambled) {
 
 std::u16string EncodePassword(std::u16string_view password) {
   static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
-  const std::string scrambled = ScrambleBytes(platform::EncodeCodePage(password, platform::kAnsiCodePage).bytes);
-  std::u16string value(kPrefix);
+  platform::EncodedText ansi = platform::EncodeCodePage(password, platform::kAnsiCodePage);
+  // A password stored with '?' for what the code page lacks would fail at the next sign-in.
+  const bool fits = ansi.lossless;
+  const std::string scrambled = ScrambleBytes(fits ? ansi.bytes : platform::Utf16ToUtf8(password));
+  platform::Wipe(ansi.bytes);
+  std::u16string value(fits ? kPrefix : kUtf8Prefix);
   value.reserve(kPrefix.size() + 2 * scrambled.size());
   for (const char c : scrambled) {
     const auto byte = static_cast<uint8_t>(c);
@@ -70,13 +81,13 @@ std::u16string EncodePassword(std::u16string_view password) {
 }
 
 std::u16string DecodeIcqPassword(std::u16string_view value) {
-  if (value.size() >= kPrefix.size() && value.substr(0, kPrefix.size()) == kPrefix) {
-    return DecodeScrambled(value.substr(kPrefix.size()));
-  }
+  if (HasPrefix(value, kUtf8Prefix)) return DecodeScrambledUtf8(value.substr(kUtf8Prefix.size()));
+  if (HasPrefix(value, kPrefix)) return DecodeScrambled(value.substr(kPrefix.size()));
   return std::u16string(value);
 }
 
 std::u16string DecodeMsnPassword(std::u16string_view value) {
+  if (HasPrefix(value, kUtf8Prefix)) return DecodeScrambledUtf8(value.substr(kUtf8Prefix.size()));
   if (value.size() < kPrefix.size()) return {};
   return DecodeScrambled(value.substr(kPrefix.size()));
 }

@@ -14,13 +14,25 @@ TEST(PasswordScrambler, StoredFormIsFixed) {
   EXPECT_EQ(EncodePassword(u"secret"), u"###94FB066676B6");
 }
 
-TEST(PasswordScrambler, RoundTrips) {
-  for (const std::u16string_view password : {u"P@ss w0rd!~#=,:", u"p\u00E4ssw\u00F6rd\u00FF\u00A0", u""}) {
-    SCOPED_TRACE(Narrow(password));
-    const std::u16string stored = EncodePassword(password);
-    EXPECT_EQ(stored.size(), 3 + 2 * password.size());  // one code-page byte per character
-    EXPECT_EQ(DecodeIcqPassword(stored), password);
-    EXPECT_EQ(DecodeMsnPassword(stored), password);
+TEST(PasswordScrambler, RoundTripsInTheCodePageWhenItCanAndInUtf8Otherwise) {
+  const struct {
+    std::u16string_view password;
+    std::u16string_view prefix;
+    size_t bytes;  // stored, two digits each
+  } cases[] = {
+      {u"P@ss w0rd!~#=,:", u"###", 15},
+      {u"p\u00E4ssw\u00F6rd\u00FF\u00A0", u"###", 10},  // one code-page byte per character
+      {u"", u"###", 0},
+      {u"\u043F\u0430\u0440\u043E\u043B\u044C", u"#U8", 12},  // Cyrillic: not in code page 1252
+      {u"caf\u00E9 \u263A", u"#U8", 9},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Narrow(c.password));
+    const std::u16string stored = EncodePassword(c.password);
+    EXPECT_EQ(stored.substr(0, 3), c.prefix);
+    EXPECT_EQ(stored.size(), 3 + 2 * c.bytes);
+    EXPECT_EQ(DecodeIcqPassword(stored), c.password);
+    EXPECT_EQ(DecodeMsnPassword(stored), c.password);
   }
 }
 

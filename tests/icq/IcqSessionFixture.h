@@ -36,6 +36,11 @@ class IcqSessionFixture : public ::testing::Test {
   void SignIn(const std::string& hosts, const std::string& extraConfig = "", int32_t status = 0x0011) {
     test::WriteFile(folder_ / "Messenger.config",
                     "UIN=123456789\r\nPASSWORD=secret\r\nLOGINHOSTS=" + hosts + "\r\n" + extraConfig);
+    Launch(status);
+  }
+
+  // Builds the application from the configuration as it is, and asks it for the status.
+  void Launch(int32_t status = 0x0011) {
     dispatcher_->AddUiListener(ui_);
     watcher_ = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
     application_ = std::make_unique<core::Application>(

@@ -2,6 +2,7 @@
 #include "icq/IcqSessionFixture.h"
 #include "support/LoopbackServer.h"
 #include "support/ProxyProcess.h"
+#include "platform/TextCodec.h"
 
 namespace quelt::icq {
 namespace {
@@ -62,6 +63,21 @@ TEST_F(IcqSessionTest, RefusedLoginIsReportedAndRetried) {
   EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(OscarServer::Role::Login) >= 2; }));
   EXPECT_EQ(application_->TakeUserMessage(), u"The server refused the sign-in: Error 24");
   EXPECT_EQ(core_->Count(EventCode::IcqStartupDone), 0u);
+}
+
+// Saved, then read at the next start: a password in the contacts' code page but not in the ANSI
+// one must still sign in.
+TEST_F(IcqSessionTest, APasswordOutsideTheAnsiCodePageSignsInAfterARestart) {
+  const std::u16string password = u"\u043F\u0430\u0440\u043E\u043B\u044C";
+  OscarServer server(OscarServer::Script{.password = platform::EncodeCodePage(password, 1251).bytes});
+  SignIn(Host(server.LoginPort()), "CODE_PAGE=1251\r\n", -1);
+  auto settings = application_->GetSettings();
+  settings->Update([&](core::SettingsValues& values) { values.password = password; });
+  ASSERT_TRUE(settings->Save());
+  application_.reset();
+  Launch();
+  ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
+  EXPECT_EQ(core_->Count(EventCode::IcqLoginRefused), 0u);
 }
 
 TEST_F(IcqSessionTest, FailuresRotateThroughTheHostsWithAGrowingBackoff) {

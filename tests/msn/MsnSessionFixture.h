@@ -59,8 +59,13 @@ class MsnPeer {
                         platform::Utf16ToUtf8(core::EncodePassword(platform::Utf8ToUtf16(password))) +
                         "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(server.Port()) +
                         "\r\nMSN_NEXUS=" + passport.Nexus() + "\r\n" + extraConfig);
-    watcher = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
     timings.passportCaFile = passport.CaFile().string();
+    Launch();
+  }
+
+  // An application from the configuration as it is.
+  void Launch() {
+    watcher = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
     application = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder.Path()}, dispatcher,
         core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),

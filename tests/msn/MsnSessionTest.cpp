@@ -116,6 +116,24 @@ TEST_F(MsnSessionTest, APassportFailureSendsNoTicket) {
   }
 }
 
+// Saved, then read at the next start: a password in the configured code page but not in the ANSI
+// one must still sign in.
+TEST_F(MsnSessionTest, APasswordOutsideTheAnsiCodePageSignsInAfterARestart) {
+  const std::u16string password = u"\u043F\u0430\u0440\u043E\u043B\u044C";
+  const std::string bytes = platform::EncodeCodePage(password, 1251).bytes;
+  MsnServer server({.password = bytes});
+  passport_.SetAccount("alice@example.com", bytes, "t=ticket123&p=profile456");
+  Start(server, passport_, "alice@example.com", "", "CODE_PAGE=1251\r\n");
+  auto settings = application_->GetSettings();
+  settings->Update([&](core::SettingsValues& values) { values.msnPassword = password; });
+  ASSERT_TRUE(settings->Save());
+  application_.reset();
+  peer_.Launch();
+  SetStatus(1);
+  ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+}
+
 TEST_F(MsnSessionTest, ALoginServerRedirectIsFollowedWithTheAuthorizationSentAgain) {
   MsnServer server;
   passport_.RedirectLogins("https://127.0.0.1:" + std::to_string(passport_.AlternatePort()) + "/login2.srf");
