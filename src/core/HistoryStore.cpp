@@ -145,18 +145,21 @@ std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, 
   return page;
 }
 
-void ClearHistory(Conversation& conversation, const HistoryTimings& timings) {
+bool ClearHistory(Conversation& conversation, const HistoryTimings& timings) {
   const HistoryPaths& paths = conversation.Paths();
   // Holding both locks keeps the deletion from falling between an append's text and its record.
-  // Files that stay locked (or are missing) are deleted all the same.
+  // A file still locked after the wait is being written: deleting it would lose that message.
   int error = 0;
   auto textFile = OpenLocked(paths.textFile, O_RDONLY, LockedFile::Lock::Exclusive, timings, error);
+  if (!textFile && error != ENOENT) return false;
   auto indexFile = OpenLocked(paths.indexFile, O_RDONLY, LockedFile::Lock::Exclusive, timings, error);
+  if (!indexFile && error != ENOENT) return false;
   std::error_code ignored;
   if (conversation.HasParticipantsFile()) std::filesystem::remove(paths.participantsFile, ignored);
   std::filesystem::remove(paths.indexFile, ignored);
   std::filesystem::remove(paths.textFile, ignored);
   conversation.MarkParticipantsFilePending();
+  return true;
 }
 
 }  // namespace quelt::core

@@ -41,7 +41,8 @@ struct HistoryTimings {
                                                                   const HistoryTimings& timings = {});
 
 // Deletes the conversation's history files; a multi-party conversation writes its participants
-// again with the next append.
-void ClearHistory(Conversation& conversation, const HistoryTimings& timings = {});
+// again with the next append. False, and nothing deleted, when a file stayed locked (a message
+// being stored) for the whole wait.
+[[nodiscard]] bool ClearHistory(Conversation& conversation, const HistoryTimings& timings = {});
 
 }  // namespace quelt::core
