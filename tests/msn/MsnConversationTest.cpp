@@ -91,7 +91,7 @@ void ExpectNoViolations(const MsnSwitchboardServer& switchboards, const std::vec
   }
 }
 
-TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchboardThenANewOne) {
+TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchboardThenANewOneThenOut) {
   MsnSwitchboardServer switchboards;
   Account alice(switchboards, kAlice, {kBob});
   ASSERT_TRUE(alice.SignedIn());
@@ -129,6 +129,14 @@ TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchb
   ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextDelivered, 3));
   EXPECT_EQ(alice.server.Snapshot().Count("XFR"), 2);
   EXPECT_EQ(alice.peer.ui->Count(EventCode::MsnSendFailed), 0u);
+
+  // Closing the chat leaves its switchboard, so Bob's next words cannot land in a chat nobody reads.
+  const int last = switchboards.Snapshot().ConnectionOf(kAlice);
+  chat->Close();
+  EXPECT_TRUE(switchboards.WaitFor([&](const auto& now) {
+    return now.LinesOf(last).back() == "OUT" && !now.connections[size_t(last) - 1].open;
+  }));
+  EXPECT_FALSE(switchboards.Say(last, kBob, MsnSwitchboardServer::TextPayload("still there?")));
   ExpectNoViolations(switchboards, {&alice});
 }
 
@@ -187,24 +195,6 @@ TEST(MsnConversationTest, AnUnacknowledgedMessageIsReportedOnceItsTimeIsUpAndCan
     EXPECT_TRUE(next->SendText());
     ExpectNoViolations(switchboards, {&alice});
   }
-}
-
-TEST(MsnConversationTest, ClosingAChatLeavesItsSwitchboard) {
-  MsnSwitchboardServer switchboards;
-  Account alice(switchboards, kAlice, {kBob});
-  ASSERT_TRUE(alice.SignedIn());
-  ASSERT_TRUE(alice.Online(kBob));
-  const auto chat = alice.Open(kBob);
-  ASSERT_TRUE(alice.Send(*chat, u"bye for now"));
-  ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextDelivered));
-  const int connection = switchboards.Snapshot().ConnectionOf(kAlice);
-  chat->Close();
-  // The switchboard lets Alice go, so Bob's next words cannot land in a chat nobody reads.
-  EXPECT_TRUE(switchboards.WaitFor([&](const auto& log) {
-    return log.LinesOf(connection).back() == "OUT" && !log.connections[size_t(connection) - 1].open;
-  }));
-  EXPECT_FALSE(switchboards.Say(connection, kBob, MsnSwitchboardServer::TextPayload("still there?")));
-  ExpectNoViolations(switchboards, {&alice});
 }
 
 TEST(MsnConversationTest, AMessageOnItsWayWhenTheChatGrowsIsTheConversationsToFinish) {
