@@ -33,9 +33,13 @@ std::u16string DecodeScrambled(std::u16string_view hex) {
   return platform::DecodeCodePage(UnscrambleBytes(DecodeHex(hex)), platform::kAnsiCodePage).text;
 }
 
-std::u16string DecodeScrambledUtf8(std::u16string_view hex) { return platform::Utf8ToUtf16(UnscrambleBytes(DecodeHex(hex))); }
+std::u16string DecodeScrambledUtf8(std::u16string_view hex) {
+  return platform::Utf8ToUtf16(UnscrambleBytes(DecodeHex(hex)));
+}
 
-bool HasPrefix(std::u16string_view value, std::u16string_view prefix) { return value.substr(0, prefix.size()) == prefix; }
+bool HasPrefix(std::u16string_view value, std::u16string_view prefix) {
+  return value.substr(0, prefix.size()) == prefix;
+}
 
 }  // namespace
 

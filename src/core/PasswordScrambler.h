@@ -7,9 +7,10 @@
 namespace quelt::core {
 
 // How the two account passwords are kept in "Messenger.config": the password's bytes in the ANSI
-// code page (or UTF-8 when that cannot hold it), each byte shifted by an offset and XORed with a running key, written as "###" and
-// upper-case hexadecimal. This only keeps a password from being read at a glance; it is no
-// protection. The constants are part of the stored format and must never change.
+// code page (or in UTF-8 when that cannot hold it), each byte shifted by an offset and XORed with
+// a running key, written as "###" (or "#U8") and upper-case hexadecimal. This only keeps a
+// password from being read at a glance; it is no protection. The constants are part of the
+// stored format and must never change.
 inline constexpr uint8_t kScrambleKeyStart = 0xB3;
 inline constexpr uint8_t kScrambleKeyStep = 0x2F;
 inline constexpr uint8_t kScrambleOffset = 0x4C;

@@ -13,8 +13,8 @@
 #include "icq/IcqAuthorization.h"
 #include "icq/IcqCache.h"
 #include "icq/IcqContactList.h"
-#include "icq/IcqListCommands.h"
 #include "icq/IcqListAssembly.h"
+#include "icq/IcqListCommands.h"
 #include "support/TempFolder.h"
 
 namespace quelt::icq {
@@ -128,7 +128,9 @@ TEST(ListAssemblyTest, OnlyAWholeListFromOneConnectionWithinTheCapIsTaken) {
       {"a drop half-way", 10, {{1, head, false}, {2, tail, true}}, std::vector<std::string>{"2"}},
       {"a stub for the last part", 10, {{1, head, false}, {1, stub, true}}, std::nullopt},
       {"past the cap", 1, {{1, head, false}, {1, tail, true}}, std::nullopt},
-      {"a list after one past the cap", 1, {{1, head, false}, {1, head, false}, {1, tail, true}, {1, tail, true}},
+      {"a list after one past the cap",
+       1,
+       {{1, head, false}, {1, head, false}, {1, tail, true}, {1, tail, true}},
        std::vector<std::string>{"2"}},
   };
   for (const Case& c : cases) {

@@ -11,10 +11,10 @@
 #include "icq/IcqSessionFactory.h"
 #include "net/ConnectionWatcher.h"
 #include "resources/TextResources.h"
+#include "support/CountingNotifier.h"
 #include "support/OscarServer.h"
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
-#include "support/CountingNotifier.h"
 #include "support/TestUiThread.h"
 
 namespace quelt::icq {

@@ -1,8 +1,8 @@
 // The ICQ session signing on against the scripted OSCAR server on loopback.
 #include "icq/IcqSessionFixture.h"
+#include "platform/TextCodec.h"
 #include "support/LoopbackServer.h"
 #include "support/ProxyProcess.h"
-#include "platform/TextCodec.h"
 
 namespace quelt::icq {
 namespace {

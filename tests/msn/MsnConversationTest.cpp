@@ -133,9 +133,8 @@ TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchb
   // Closing the chat leaves its switchboard, so Bob's next words cannot land in a chat nobody reads.
   const int last = switchboards.Snapshot().ConnectionOf(kAlice);
   chat->Close();
-  EXPECT_TRUE(switchboards.WaitFor([&](const auto& now) {
-    return now.LinesOf(last).back() == "OUT" && !now.connections[size_t(last) - 1].open;
-  }));
+  EXPECT_TRUE(switchboards.WaitFor(
+      [&](const auto& now) { return now.LinesOf(last).back() == "OUT" && !now.connections[size_t(last) - 1].open; }));
   EXPECT_FALSE(switchboards.Say(last, kBob, MsnSwitchboardServer::TextPayload("still there?")));
   ExpectNoViolations(switchboards, {&alice});
 }

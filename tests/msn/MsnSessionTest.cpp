@@ -178,9 +178,8 @@ TEST_F(MsnSessionTest, WhatTheServerSaysJustBeforeItHangsUpIsHeard) {
     // The first connection's end (after its redirect) is the first disconnection of the round.
     ASSERT_TRUE(core_->WaitFor(EventCode::MsnDisconnected, size_t(2 * round)));
     EXPECT_EQ(Session().Presence(), -1);
-    EXPECT_EQ(application_->TakeUserMessage(), elsewhere
-                                                   ? u"You were disconnected.\r\nReason: signed in from another place"
-                                                   : u"You were disconnected");
+    EXPECT_EQ(application_->TakeUserMessage(),
+              elsewhere ? u"You were disconnected.\r\nReason: signed in from another place" : u"You were disconnected");
     application_.reset();
   }
 }

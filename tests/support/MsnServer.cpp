@@ -320,7 +320,8 @@ void MsnServer::Answer(Session& s, const Line& line, const std::vector<std::stri
 bool MsnServer::Redirect(Session& s, RedirectAt step, std::string_view id) {
   if (!s.redirectFirst || step != script_.redirectFirst) return false;
   const std::string here = "127.0.0.1:" + std::to_string(port_), there = "127.0.0.1:" + std::to_string(redirectPort_);
-  if (!s.silent && Emit(s, "XFR " + std::string(id) + " NS " + there + " 0 " + here, true, script_.closeAfterRedirect)) {
+  if (!s.silent &&
+      Emit(s, "XFR " + std::string(id) + " NS " + there + " 0 " + here, true, script_.closeAfterRedirect)) {
     s.redirected = true;
     Update(s, [](Connection& c) { c.redirected = true; });
   }
