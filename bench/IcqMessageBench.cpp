@@ -1,13 +1,14 @@
 // Incoming ICQ messages from the scripted OSCAR server's socket to event 40 on the user-interface
 // side, each one parsed, stored in the history file and announced. CPU time is the whole
-// process's (the server's sending thread included) divided by the messages.
+// process's (the server's sending thread included) divided by the messages, in user and system
+// time.
 #include <benchmark/benchmark.h>
-#include <time.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 
+#include "ProcessCpu.h"
 #include "core/Application.h"
 #include "core/UiDispatcher.h"
 #include "icq/IcqSessionFactory.h"
@@ -43,12 +44,6 @@ class MessageCounter final : public core::EventListener {
   std::condition_variable changed_;
   size_t count_ = 0;
 };
-
-double ProcessCpuSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-  return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-}
 
 // A channel-1 message in code page 0 from 2222, as a server relays it.
 std::string IncomingMessage(uint32_t number) {
@@ -86,19 +81,19 @@ void BM_IncomingMessageToEvent40(benchmark::State& state) {
   std::vector<std::string> messages;
   for (uint32_t i = 0; i < batch; ++i) messages.push_back(IncomingMessage(i));
   size_t delivered = 0;
-  double cpu = 0;
+  bench::CpuTimes cpu;
   for (auto _ : state) {
-    const double cpuStart = ProcessCpuSeconds();
+    const bench::CpuTimes cpuStart = bench::ProcessCpu();
     for (const std::string& message : messages) server.SendToBos(2, message);
     delivered += batch;
     if (!counter->WaitFor(delivered)) {
       state.SkipWithError("messages did not all arrive");
       return;
     }
-    cpu += ProcessCpuSeconds() - cpuStart;
+    cpu += bench::ProcessCpu() - cpuStart;
   }
   state.SetItemsProcessed(int64_t(delivered));
-  state.counters["cpu_us_per_message"] = cpu * 1e6 / double(delivered);
+  bench::ReportCpuPerItem(state, cpu, int64_t(delivered));
 }
 
 }  // namespace

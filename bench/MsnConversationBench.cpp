@@ -1,6 +1,7 @@
 // Messages per second from a switchboard's socket to the history: the connection frames and parses
 // each MSG, the hub hands it to the session, the conversation reads the payload, and the text is
 // appended to the contact's history files. The switchboard is one the session was invited to.
+// CPU time is the whole process's per message, in user and system time.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <string>
 
+#include "ProcessCpu.h"
 #include "core/Application.h"
 #include "msn/MsnParser.h"
 #include "msn/MsnSession.h"
@@ -128,7 +130,9 @@ void BM_ReceiveTexts(benchmark::State& state) {
   }
   const std::string batch = MessageBatch(count);
   int64_t sent = 0;
+  bench::CpuTimes cpu;
   for (auto _ : state) {
+    const bench::CpuTimes cpuStart = bench::ProcessCpu();
     if (!test::LoopbackServer::SendAll(rig.socket.load(), batch)) {
       state.SkipWithError("the switchboard closed");
       break;
@@ -138,8 +142,10 @@ void BM_ReceiveTexts(benchmark::State& state) {
       state.SkipWithError("messages went missing");
       break;
     }
+    cpu += bench::ProcessCpu() - cpuStart;
   }
   state.SetItemsProcessed(sent);
+  bench::ReportCpuPerItem(state, cpu, sent);
 }
 
 }  // namespace
