@@ -6,7 +6,6 @@ namespace quelt::icq {
 namespace {
 
 constexpr uint16_t kTlvBosAddress = 0x0005;
-constexpr uint16_t kTlvCookie = 0x0006;
 constexpr uint16_t kTlvErrorUrl = 0x0008;
 constexpr uint16_t kTlvErrorCode = 0x0009;
 constexpr char kDefaultPort[] = "5190";

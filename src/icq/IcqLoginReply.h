@@ -9,6 +9,9 @@
 
 namespace quelt::icq {
 
+// The TLV that carries the cookie, from the login server's redirect to the BOS server's hello.
+inline constexpr uint16_t kTlvCookie = 0x0006;
+
 // Where the account's session waits, and the cookie that opens it.
 struct IcqRedirect {
   std::string host;

@@ -1,7 +1,6 @@
 #include "icq/IcqMessaging.h"
 
 #include <algorithm>
-#include <charconv>
 #include <new>
 #include <random>
 
@@ -28,12 +27,6 @@ uint64_t NewCookie() {
   uint64_t cookie = 0;
   for (int i = 0; i < 4; ++i) cookie = cookie << 16 | (random() & 0xFFFF);
   return cookie;
-}
-
-uint32_t NumericUin(std::string_view uin) {
-  uint32_t value = 0;
-  std::from_chars(uin.data(), uin.data() + uin.size(), value);
-  return value;
 }
 
 bool IsAsciiSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }

@@ -1,5 +1,6 @@
 #include "icq/IcqMetaCodec.h"
 
+#include <charconv>
 #include <string>
 
 #include "icq/ByteReader.h"
@@ -242,6 +243,12 @@ SnacPtr MakeDeleteOfflineMessages(uint32_t ownUin) {
   data.U16Le(kEnvelopeSize - 2).U32Le(ownUin).U16Le(kMetaDeleteOffline).U16Le(0x0000);
   data.U16(0x0000);
   return Make(kOfflineRequestId, data.Take());
+}
+
+uint32_t NumericUin(std::string_view uin) {
+  uint32_t value = 0;
+  std::from_chars(uin.data(), uin.data() + uin.size(), value);
+  return value;
 }
 
 }  // namespace quelt::icq

@@ -97,4 +97,8 @@ struct IcqSearchQuery {
                                        uint16_t sequence, uint32_t codePage);
 [[nodiscard]] SnacPtr MakeDeleteOfflineMessages(uint32_t ownUin);
 
+// A UIN as the 32-bit number the meta service addresses accounts by: its leading digits (0 when
+// there are none).
+[[nodiscard]] uint32_t NumericUin(std::string_view uin);
+
 }  // namespace quelt::icq

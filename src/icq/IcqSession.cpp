@@ -2,15 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <new>
 
 #include "core/Application.h"
 #include "core/Conversation.h"
 #include "core/StatusNames.h"
-#include "icq/ByteReader.h"
 #include "icq/IcqFrameEvent.h"
 #include "icq/IcqLoginHandler.h"
+#include "icq/IcqMetaCodec.h"
 #include "icq/IcqStartup.h"
 #include "icq/OutgoingCommands.h"
 #include "platform/Clock.h"
@@ -21,7 +20,6 @@
 namespace quelt::icq {
 namespace {
 
-constexpr uint16_t kTlvStatus = 0x0006;
 constexpr uint16_t kTlvDisconnectReason = 0x0009;
 constexpr uint16_t kDisconnectLoggedElsewhere = 1;
 constexpr uint32_t kChannelEndWaitMs = 5000;  // a stopped channel ends at once; this only bounds a hang
@@ -31,31 +29,6 @@ std::atomic<uint64_t> nextConnectionId{1};
 std::string Ansi(std::u16string_view text) { return platform::EncodeCodePage(text, platform::kAnsiCodePage).bytes; }
 
 std::u16string Decimal(uint32_t number) { return platform::AsciiToUtf16(std::to_string(number)); }
-
-uint32_t NumericUin(std::string_view uin) {
-  uint32_t value = 0;
-  std::from_chars(uin.data(), uin.data() + uin.size(), value);
-  return value;
-}
-
-// The status word of a user-information block (own info, presence): bytes 2-3 of TLV 0x0006,
-// nothing when the TLV is absent or too short to hold it.
-std::optional<uint32_t> StatusOfUserInfo(std::span<const uint8_t> data) {
-  ByteReader reader(data);
-  const uint8_t uinLength = reader.U8();
-  reader.Skip(uinLength);
-  reader.U16();  // warning level
-  const uint16_t tlvCount = reader.U16();
-  if (!reader.Ok()) return std::nullopt;
-  for (uint16_t i = 0; i < tlvCount; ++i) {
-    const auto tlv = reader.ReadTlv();
-    if (!tlv) break;
-    if (tlv->type == kTlvStatus && tlv->value.size() >= 4) {
-      return static_cast<uint32_t>(tlv->value[2] << 8 | tlv->value[3]);
-    }
-  }
-  return std::nullopt;
-}
 
 }  // namespace
 
@@ -204,8 +177,9 @@ void IcqSession::OnEvent(const core::AppEventPtr& event) {
       if (frame.Channel() == kChannelSignOff) {
         OnServerDisconnect(frame);
       } else if (const SnacCommand* own = frame.SnacOfKind(SnacKind::OwnInfo)) {
-        if (const auto status = StatusOfUserInfo(own->Data())) {
-          application_.PostEvent(core::MakeEvent(core::EventCode::IcqOwnStatus, *status));
+        const auto blocks = ParseUserInfoBlocks(own->Data());
+        if (!blocks.empty() && blocks.front().status) {
+          application_.PostEvent(core::MakeEvent(core::EventCode::IcqOwnStatus, *blocks.front().status));
         }
       } else if (frame.Snac()) {
         list_->OnSnac(*frame.Snac(), received->connection);

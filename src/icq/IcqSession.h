@@ -124,7 +124,6 @@ class IcqSession final : public core::ProtocolSession,
   [[nodiscard]] uint64_t ConnectionIdOf(const net::SocketChannel& channel) const;
   void OnPresence(const SnacCommand& snac);
   void ResetPresence();
-  void ChangeStatus(int32_t status);
   void MoveWorkingHostToFront();
   [[nodiscard]] std::filesystem::path HistoryFolder() const;
 

@@ -1,9 +1,10 @@
 #include "icq/IcqStartup.h"
 
-#include <charconv>
 
 #include "core/Application.h"
 #include "icq/IcqFrameEvent.h"
+#include "icq/IcqLoginReply.h"
+#include "icq/IcqMetaCodec.h"
 #include "icq/IcqSession.h"
 #include "icq/OutgoingCommands.h"
 #include "icq/ReceivedCommands.h"
@@ -12,7 +13,6 @@
 namespace quelt::icq {
 namespace {
 
-constexpr uint16_t kTlvCookie = 0x0006;
 constexpr uint32_t kChannelParamsTyping = 0x0000000B;
 constexpr uint32_t kChannelParamsPlain = 0x00000003;
 
@@ -28,13 +28,6 @@ uint32_t RightsBit(SnacKind kind) {
   }
 }
 constexpr uint32_t kAllRights = 0x1F;
-
-uint32_t NumericUin(std::u16string_view uin) {
-  const std::string digits = platform::EncodeCodePage(uin, platform::kAnsiCodePage).bytes;
-  uint32_t value = 0;
-  std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  return value;
-}
 
 void Send(IcqSession& session, SnacPtr snac) { session.SendOnBos(FlapFrame::ForSnac(std::move(snac))); }
 
@@ -129,7 +122,7 @@ void IcqStartup::Finish(IcqSession& session) {
   if (status != -1) Send(session, MakeSetStatus(static_cast<uint32_t>(status)));
   Send(session, MakeClientReady());
   session.Messaging().OnSignedOn();
-  Send(session, MakeOfflineMessagesRequest(NumericUin(session.Uin())));
+  Send(session, MakeOfflineMessagesRequest(NumericUin(platform::EncodeCodePage(session.Uin(), platform::kAnsiCodePage).bytes)));
   IcqListState list = session.ListState();
   list.loaded = true;
   session.SetListState(list);

@@ -65,8 +65,6 @@ class MsnCommand final : public net::Packet {
   [[nodiscard]] MsnCommandKind Kind() const { return kind_; }
   [[nodiscard]] int TransactionId() const { return transactionId_; }  // -1: the line has none
   [[nodiscard]] const std::string& Line() const { return line_; }
-  [[nodiscard]] const std::map<std::string, std::string>& Headers() const { return headers_; }
-  [[nodiscard]] const std::vector<uint8_t>& Body() const { return body_; }
   // The bytes after the line end: the payload of an incoming MSG, NOT or IPG; QRY's answer.
   [[nodiscard]] const std::vector<uint8_t>& Extra() const { return extra_; }
   [[nodiscard]] const MsnCommandFields& Fields() const { return fields_; }

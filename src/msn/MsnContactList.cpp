@@ -99,7 +99,6 @@ void WriteContact(XmlNode root, const MsnContact& contact) {
   for (const std::u16string& id : contact.groups) element.AppendElement("Group").SetText(id);
 }
 
-// UTF-16 little-endian behind the byte-order mark.
 // The e-mail must not change under Update: the vector is ordered by it.
 void KeepEmail(MsnContact& contact, std::u16string email) { contact.email = std::move(email); }
 
