@@ -1,11 +1,9 @@
 #include "core/LockedFile.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 
 #include "platform/Clock.h"
@@ -23,29 +21,17 @@ bool SameFile(int fd, const std::filesystem::path& path) {
 }  // namespace
 
 std::optional<LockedFile> LockedFile::Open(const std::filesystem::path& path, int flags, Lock lock,
-                                           const LockWait& wait, int& error) {
-  const int operation = (lock == Lock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+                                           const platform::LockWait& wait, int& error) {
   const uint32_t start = platform::Ticks();
   while (true) {
     LockedFile file(open(path.c_str(), flags | O_CLOEXEC, 0666));
-    if (file.fd_ < 0) {
+    if (!file.fd_.Valid()) {
       error = errno;
       return std::nullopt;
     }
-    while (flock(file.fd_, operation) != 0) {
-      if (errno == EINTR) continue;
-      if (errno != EWOULDBLOCK) {
-        error = errno;
-        return std::nullopt;
-      }
-      const uint32_t waited = platform::Ticks() - start;
-      if (waited >= wait.waitLimitMs) {
-        error = EWOULDBLOCK;
-        return std::nullopt;
-      }
-      platform::SleepMs(std::min(wait.retryMs, wait.waitLimitMs - waited));
-    }
-    if (SameFile(file.fd_, path)) return file;
+    error = platform::LockWithin(file.fd_.Get(), lock == Lock::Exclusive, wait, start);
+    if (error != 0) return std::nullopt;
+    if (SameFile(file.fd_.Get(), path)) return file;
     if (platform::Ticks() - start >= wait.waitLimitMs) {
       error = EWOULDBLOCK;
       return std::nullopt;
@@ -55,13 +41,13 @@ std::optional<LockedFile> LockedFile::Open(const std::filesystem::path& path, in
 
 std::optional<uint64_t> LockedFile::Size() const {
   struct stat status {};
-  if (fstat(fd_, &status) != 0 || status.st_size < 0) return std::nullopt;
+  if (fstat(fd_.Get(), &status) != 0 || status.st_size < 0) return std::nullopt;
   return static_cast<uint64_t>(status.st_size);
 }
 
 bool LockedFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) const {
   while (!bytes.empty()) {
-    const ssize_t got = pread(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    const ssize_t got = pread(fd_.Get(), bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return false;
     bytes = bytes.subspan(static_cast<size_t>(got));
@@ -72,7 +58,7 @@ bool LockedFile::ReadAt(uint64_t offset, std::span<uint8_t> bytes) const {
 
 bool LockedFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) const {
   while (!bytes.empty()) {
-    const ssize_t written = pwrite(fd_, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    const ssize_t written = pwrite(fd_.Get(), bytes.data(), bytes.size(), static_cast<off_t>(offset));
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     bytes = bytes.subspan(static_cast<size_t>(written));
@@ -81,13 +67,6 @@ bool LockedFile::WriteAt(uint64_t offset, std::span<const uint8_t> bytes) const 
   return true;
 }
 
-bool LockedFile::Truncate(uint64_t size) const { return ftruncate(fd_, static_cast<off_t>(size)) == 0; }
-
-bool LockedFile::Close() {
-  if (fd_ < 0) return true;
-  const int result = close(fd_);
-  fd_ = -1;
-  return result == 0 || errno == EINTR;
-}
+bool LockedFile::Truncate(uint64_t size) const { return ftruncate(fd_.Get(), static_cast<off_t>(size)) == 0; }
 
 }  // namespace quelt::core

@@ -5,14 +5,10 @@
 #include <optional>
 #include <span>
 
-namespace quelt::core {
+#include "platform/FileLock.h"
+#include "platform/UniqueFd.h"
 
-// How long to wait for another holder of a file's lock: try again every `retryMs` until
-// `waitLimitMs` have passed, then give up.
-struct LockWait {
-  uint32_t retryMs = 500;
-  uint32_t waitLimitMs = 5000;
-};
+namespace quelt::core {
 
 // An open file with an advisory lock (flock) held until it is closed. Writers take the lock
 // exclusively, readers share it. The lock is taken on the file that the path names once the lock
@@ -25,13 +21,12 @@ class LockedFile {
   // `flags` are open(2) flags (O_RDONLY, O_RDWR | O_CREAT, ...). On failure `error` receives
   // the errno value, EWOULDBLOCK when the lock stayed taken for the whole wait.
   [[nodiscard]] static std::optional<LockedFile> Open(const std::filesystem::path& path, int flags, Lock lock,
-                                                      const LockWait& wait, int& error);
+                                                      const platform::LockWait& wait, int& error);
 
-  LockedFile(LockedFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  LockedFile(LockedFile&&) noexcept = default;
   LockedFile& operator=(LockedFile&&) = delete;
   LockedFile(const LockedFile&) = delete;
   LockedFile& operator=(const LockedFile&) = delete;
-  ~LockedFile() { Close(); }
 
   [[nodiscard]] std::optional<uint64_t> Size() const;
   // Both move exactly the whole span or report failure.
@@ -40,11 +35,11 @@ class LockedFile {
   [[nodiscard]] bool Truncate(uint64_t size) const;
   // Releases the lock; false when close(2) reported an error, which is where some file systems
   // report failed writes.
-  bool Close();
+  bool Close() { return fd_.Close(); }
 
  private:
   explicit LockedFile(int fd) : fd_(fd) {}
-  int fd_;
+  platform::UniqueFd fd_;
 };
 
 }  // namespace quelt::core

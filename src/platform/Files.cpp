@@ -10,30 +10,10 @@
 #include <fstream>
 #include <string>
 
+#include "platform/UniqueFd.h"
+
 namespace quelt::platform {
 namespace {
-
-// Closes a descriptor at scope exit unless released.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() { Close(); }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-  [[nodiscard]] int Get() const { return fd_; }
-  [[nodiscard]] bool Valid() const { return fd_ >= 0; }
-  // Reports the result of close(2), which is where some file systems report write errors.
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int result = close(fd_);
-    fd_ = -1;
-    return result == 0 || errno == EINTR;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, const uint8_t* data, size_t size) {
   while (size > 0) {
@@ -67,7 +47,7 @@ mode_t CurrentUmask() {
 }  // namespace
 
 std::optional<std::vector<uint8_t>> ReadWholeFile(const std::filesystem::path& path, uint64_t maxBytes) {
-  FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (!file.Valid()) return std::nullopt;
   struct stat status {};
   if (fstat(file.Get(), &status) != 0 || S_ISDIR(status.st_mode)) return std::nullopt;
@@ -108,7 +88,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
   }
 
   std::string temporary = (folder / (target.filename().string() + ".XXXXXX")).string();
-  FileDescriptor file(mkostemp(temporary.data(), O_CLOEXEC));
+  UniqueFd file(mkostemp(temporary.data(), O_CLOEXEC));
   if (!file.Valid()) return false;
   const auto fail = [&temporary] {
     unlink(temporary.c_str());
@@ -122,7 +102,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
 
   // The rename itself is durable only once the folder is synced. It has happened either way,
   // so a failure here is not reported as a failed write.
-  FileDescriptor directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  UniqueFd directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.Valid()) fsync(directory.Get());
   return true;
 }

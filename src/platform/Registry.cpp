@@ -1,25 +1,24 @@
 #include "platform/Registry.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <system_error>
-#include <thread>
 #include <utility>
 
+#include "platform/Clock.h"
+#include "platform/FileLock.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
+#include "platform/UniqueFd.h"
 
 namespace quelt::platform {
 namespace {
 
 constexpr uint64_t kMaxFileBytes = 4u << 20;
-constexpr auto kLockWait = std::chrono::milliseconds(2000);
-constexpr auto kLockRetry = std::chrono::milliseconds(10);
+constexpr LockWait kLockWait{.retryMs = 10, .waitLimitMs = 2000};
 constexpr std::string_view kLockFileName = "registry.lock";
 
 struct BuiltInValue {
@@ -152,31 +151,17 @@ std::optional<std::pair<std::string, std::string>> ParseValueLine(std::string_vi
 
 // An advisory lock on a file beside the registry: the registry itself is replaced by rename on
 // every write, so it cannot carry the lock. Waits a bounded time for a busy lock.
-class FileLock {
+class RegistryLock {
  public:
-  FileLock(const std::filesystem::path& path, int operation)
+  RegistryLock(const std::filesystem::path& path, bool exclusive)
       : fd_(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (fd_ < 0) return;
-    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
-    while (flock(fd_, operation | LOCK_NB) != 0) {
-      if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-        close(fd_);
-        fd_ = -1;
-        return;
-      }
-      std::this_thread::sleep_for(kLockRetry);
-    }
+    if (fd_.Valid() && LockWithin(fd_.Get(), exclusive, kLockWait, Ticks()) != 0) fd_.Reset();
   }
-  ~FileLock() {
-    if (fd_ >= 0) close(fd_);
-  }
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
 
-  [[nodiscard]] bool Held() const { return fd_ >= 0; }
+  [[nodiscard]] bool Held() const { return fd_.Valid(); }
 
  private:
-  int fd_;
+  UniqueFd fd_;
 };
 
 // The file's keys; an absent file is an empty registry, an unreadable one is nothing.
@@ -254,7 +239,7 @@ std::optional<std::string> Registry::GetString(std::string_view key, std::string
   {
     // Writers replace the file whole, so a reader that cannot get the lock still sees a
     // consistent file; the lock only orders it after a write in progress.
-    const FileLock lock(file_.parent_path() / kLockFileName, LOCK_SH);
+    const RegistryLock lock(file_.parent_path() / kLockFileName, false);
     if (auto data = Load(file_)) {
       const auto found = data->find(upperKey);
       if (found != data->end()) {
@@ -273,7 +258,7 @@ bool Registry::KeyExists(std::string_view key) const {
   const auto path = NormalizeKey(key);
   if (!path) return false;
   const std::string upperKey = AsciiUpper(*path);
-  const FileLock lock(file_.parent_path() / kLockFileName, LOCK_SH);
+  const RegistryLock lock(file_.parent_path() / kLockFileName, false);
   const auto data = Load(file_);
   return data && (data->contains(upperKey) || HasSubkeys(*data, upperKey));
 }
@@ -286,7 +271,7 @@ bool Registry::SetString(std::string_view key, std::string_view valueName, std::
   }
   std::error_code error;
   std::filesystem::create_directories(file_.parent_path(), error);
-  const FileLock lock(file_.parent_path() / kLockFileName, LOCK_EX);
+  const RegistryLock lock(file_.parent_path() / kLockFileName, true);
   if (!lock.Held()) return false;
   auto data = Load(file_);
   if (!data) return false;
@@ -307,7 +292,7 @@ bool Registry::DeleteKey(std::string_view key) {
   const auto path = NormalizeKey(key);
   if (!path) return false;
   const std::string upperKey = AsciiUpper(*path);
-  const FileLock lock(file_.parent_path() / kLockFileName, LOCK_EX);
+  const RegistryLock lock(file_.parent_path() / kLockFileName, true);
   if (!lock.Held()) return false;
   auto data = Load(file_);
   if (!data || HasSubkeys(*data, upperKey) || data->erase(upperKey) == 0) return false;

@@ -2,11 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace quelt::platform {
 
-// Owns a file descriptor and closes it when it goes.
+// Owns a file descriptor and closes it when it goes (or when told, to hear how that went).
 class UniqueFd {
  public:
   UniqueFd() = default;
@@ -26,9 +27,13 @@ class UniqueFd {
   [[nodiscard]] int Get() const { return fd_; }
   [[nodiscard]] bool Valid() const { return fd_ >= 0; }
   [[nodiscard]] int Release() { return std::exchange(fd_, -1); }
-  void Reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+  void Reset() { (void)Close(); }
+  // Closes it now; false when close(2) reported an error, which is where some file systems report
+  // failed writes.
+  bool Close() {
+    if (fd_ < 0) return true;
+    const int result = ::close(std::exchange(fd_, -1));
+    return result == 0 || errno == EINTR;
   }
 
  private:
