@@ -3,6 +3,7 @@
 #include <new>
 
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 
 namespace quelt::core {
 
@@ -41,11 +42,7 @@ void DelayedPoster::Run() {
     AppEventPtr event = pending_.top().event;
     pending_.pop();
     lock.unlock();
-    try {
-      post_(std::move(event));
-    } catch (const std::bad_alloc&) {
-      platform::Log("out of memory");
-    }
+    platform::GuardOutOfMemory([&] { post_(std::move(event)); });
     lock.lock();
   }
 }

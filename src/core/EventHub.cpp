@@ -4,6 +4,7 @@
 
 #include "core/EventRouting.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 
 namespace quelt::core {
 
@@ -59,12 +60,10 @@ void EventHub::Run() {
       listeners = listeners_.Take();
       if (queue_.empty() && running_.load()) hubEvent_.Reset();
     }
-    try {
+    platform::GuardOutOfMemory([&] {
       ListenerList::Deliver(listeners, event);
       if (RouteOf(event->Code()).ui && forwardToUi_) forwardToUi_(event);
-    } catch (const std::bad_alloc&) {
-      platform::Log("out of memory");
-    }
+    });
   }
 }
 

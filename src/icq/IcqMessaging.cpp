@@ -11,6 +11,7 @@
 #include "icq/IcqEvents.h"
 #include "icq/IcqMetaCodec.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/TextCodec.h"
 
 namespace quelt::icq {
@@ -55,7 +56,7 @@ IcqMessaging::IcqMessaging(core::Application& application, std::string ownUin, I
       list_(list),
       hooks_(std::move(hooks)),
       deliveryLimit_(deliveryLimitMs),
-      watchdog_([this] { RunWatchdog(); }) {}
+      watchdog_([this] { platform::GuardOutOfMemory([this] { RunWatchdog(); }); }) {}
 
 IcqMessaging::~IcqMessaging() { Stop(); }
 
@@ -223,31 +224,27 @@ void IcqMessaging::Complete(std::map<uint64_t, Pending>& table, uint64_t key) {
 }
 
 void IcqMessaging::RunWatchdog() {
-  try {
-    std::unique_lock lock(mutex_);
-    while (!stopping_) {
-      auto next = std::chrono::steady_clock::time_point::max();
-      const auto now = std::chrono::steady_clock::now();
-      for (auto* table : {&byCookie_, &bySerial_}) {
-        for (auto it = table->begin(); it != table->end();) {
-          if (it->second.deadline <= now) {
-            application_.PostEvent(core::MakeEvent(core::EventCode::IcqMessageNotConfirmed,
-                                                   IcqDeliveryEvent{it->second.uin, it->second.cookie}));
-            it = table->erase(it);
-          } else {
-            next = std::min(next, it->second.deadline);
-            ++it;
-          }
+  std::unique_lock lock(mutex_);
+  while (!stopping_) {
+    auto next = std::chrono::steady_clock::time_point::max();
+    const auto now = std::chrono::steady_clock::now();
+    for (auto* table : {&byCookie_, &bySerial_}) {
+      for (auto it = table->begin(); it != table->end();) {
+        if (it->second.deadline <= now) {
+          application_.PostEvent(core::MakeEvent(core::EventCode::IcqMessageNotConfirmed,
+                                                 IcqDeliveryEvent{it->second.uin, it->second.cookie}));
+          it = table->erase(it);
+        } else {
+          next = std::min(next, it->second.deadline);
+          ++it;
         }
       }
-      if (next == std::chrono::steady_clock::time_point::max()) {
-        changed_.wait(lock);
-      } else {
-        changed_.wait_until(lock, next);
-      }
     }
-  } catch (const std::bad_alloc&) {
-    platform::Log("out of memory");
+    if (next == std::chrono::steady_clock::time_point::max()) {
+      changed_.wait(lock);
+    } else {
+      changed_.wait_until(lock, next);
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include "icq/OutgoingCommands.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/OwnThread.h"
 #include "platform/TextCodec.h"
 
@@ -86,19 +87,11 @@ void IcqSession::Start() {
   ended_.Reset();
   auto self = shared_from_this();
   sessionThread_ = std::thread([self] {
-    try {
-      self->RunSession();
-    } catch (const std::bad_alloc&) {
-      platform::Log("out of memory");
-    }
+    platform::GuardOutOfMemory([&] { self->RunSession(); });
     self->ThreadEnded();
   });
   keepAliveThread_ = std::thread([self] {
-    try {
-      self->RunKeepAlive();
-    } catch (const std::bad_alloc&) {
-      platform::Log("out of memory");
-    }
+    platform::GuardOutOfMemory([&] { self->RunKeepAlive(); });
     self->ThreadEnded();
   });
 }

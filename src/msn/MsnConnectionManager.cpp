@@ -7,6 +7,7 @@
 #include "msn/MsnLogin.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/OwnThread.h"
 
 namespace quelt::msn {
@@ -35,11 +36,7 @@ void MsnConnectionManager::Start() {
   ended_.Reset();
   auto self = shared_from_this();
   const auto run = [self](void (MsnConnectionManager::*body)()) {
-    try {
-      ((*self).*body)();
-    } catch (const std::bad_alloc&) {
-      platform::Log("out of memory");
-    }
+    platform::GuardOutOfMemory([&] { ((*self).*body)(); });
     self->ThreadEnded();
   };
   machineThread_ = std::thread(run, &MsnConnectionManager::RunMachine);

@@ -6,6 +6,7 @@
 #include "msn/MsnConversations.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/OwnThread.h"
 
 namespace quelt::msn {
@@ -110,7 +111,9 @@ bool MsnConversation::NobodyJoined(int switchboard) const {
 void MsnConversation::StartTypingThread() {
   std::lock_guard lock(threadMutex_);
   if (typingThread_.joinable()) return;
-  typingThread_ = std::thread(RunTypingExpiry, weak_from_this(), typingEvent_, stopEvent_);
+  typingThread_ = std::thread([self = weak_from_this(), typing = typingEvent_, stop = stopEvent_] {
+    platform::GuardOutOfMemory([&] { RunTypingExpiry(self, typing, stop); });
+  });
 }
 
 void MsnConversation::StopTypingThread() {
@@ -140,25 +143,21 @@ MsnConversation::Expiry MsnConversation::ExpireTyping(uint32_t now) {
 // Holds the conversation only while it looks, so that the thread never keeps it alive.
 void MsnConversation::RunTypingExpiry(std::weak_ptr<MsnConversation> self, std::shared_ptr<platform::Event> typing,
                                       std::shared_ptr<platform::Event> stop) {
-  try {
-    while (!stop->IsSet()) {
-      std::optional<uint32_t> waitMs;
-      {
-        const auto conversation = self.lock();
-        if (!conversation) return;
-        const Expiry expiry = conversation->ExpireTyping(platform::Ticks());
-        if (!expiry.lapsed.empty()) {
-          const auto owner = conversation->owner_.lock();
-          if (!owner) return;
-          owner->OnTypingLapsed(expiry.lapsed, expiry.oneToOne);
-        }
-        waitMs = expiry.nextMs;
+  while (!stop->IsSet()) {
+    std::optional<uint32_t> waitMs;
+    {
+      const auto conversation = self.lock();
+      if (!conversation) return;
+      const Expiry expiry = conversation->ExpireTyping(platform::Ticks());
+      if (!expiry.lapsed.empty()) {
+        const auto owner = conversation->owner_.lock();
+        if (!owner) return;
+        owner->OnTypingLapsed(expiry.lapsed, expiry.oneToOne);
       }
-      const uint32_t timeout = waitMs ? *waitMs + kExpirySlackMs : platform::kInfinite;
-      if (platform::WaitAny({typing.get(), stop.get()}, timeout) == 1) return;
+      waitMs = expiry.nextMs;
     }
-  } catch (const std::bad_alloc&) {
-    platform::Log("out of memory");
+    const uint32_t timeout = waitMs ? *waitMs + kExpirySlackMs : platform::kInfinite;
+    if (platform::WaitAny({typing.get(), stop.get()}, timeout) == 1) return;
   }
 }
 

@@ -10,6 +10,7 @@
 #include "msn/PassportLogin.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/SecureWipe.h"
 #include "platform/TextCodec.h"
 
@@ -231,15 +232,13 @@ void MsnSession::StartPassport(const std::shared_ptr<MsnConnection>& connection,
   auto done = std::make_shared<std::atomic<bool>>(false);
   std::thread thread(
       [connection, endpoints, account, password, policy = std::move(policy), done, cancel = cancelPassport_]() mutable {
-        try {
+        platform::GuardOutOfMemory([&] {
           std::string ticket = PassportLogin(endpoints, account, password, policy, cancel.get());
           // An empty ticket sends nothing: the server closes the connection and the manager backs off.
           if (!ticket.empty() && !cancel->load())
             SendLine(connection, [&](int id) { return TicketUsrLine(id, ticket); });
           platform::Wipe(ticket);
-        } catch (const std::bad_alloc&) {
-          platform::Log("out of memory");
-        }
+        });
         platform::Wipe(password);
         done->store(true);
       });

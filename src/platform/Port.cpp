@@ -1,3 +1,4 @@
+#include "platform/OutOfMemory.h"
 #include "platform/Port.h"
 
 #include <fcntl.h>
@@ -212,26 +213,18 @@ void PortListener::State::Serve(int connection) {
 }
 
 void PortListener::State::Run() {
-  try {
-    while (true) {
-      pollfd fds[2] = {{listening.Get(), POLLIN, 0}, {stop.Get(), POLLIN, 0}};
-      if (poll(fds, 2, -1) < 0) {
-        if (errno == EINTR) continue;
-        Log("port %s: poll failed (%s)", windowClass.c_str(), std::strerror(errno));
-        return;
-      }
-      if (fds[1].revents != 0) return;
-      if (fds[0].revents == 0) continue;
-      const UniqueFd connection(accept4(listening.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-      if (!connection.Valid()) continue;
-      try {
-        Serve(connection.Get());
-      } catch (const std::bad_alloc&) {
-        Log("out of memory");
-      }
+  while (true) {
+    pollfd fds[2] = {{listening.Get(), POLLIN, 0}, {stop.Get(), POLLIN, 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      Log("port %s: poll failed (%s)", windowClass.c_str(), std::strerror(errno));
+      return;
     }
-  } catch (const std::bad_alloc&) {
-    Log("out of memory");
+    if (fds[1].revents != 0) return;
+    if (fds[0].revents == 0) continue;
+    const UniqueFd connection(accept4(listening.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!connection.Valid()) continue;
+    GuardOutOfMemory([&] { Serve(connection.Get()); });
   }
 }
 
@@ -279,7 +272,7 @@ std::unique_ptr<PortListener> PortListener::Listen(std::string_view windowClass,
   }
   State* running = state.get();
   try {
-    state->thread = std::thread([running] { running->Run(); });
+    state->thread = std::thread([running] { GuardOutOfMemory([running] { running->Run(); }); });
   } catch (const std::system_error&) {
     unlink(state->path.c_str());
     return nullptr;

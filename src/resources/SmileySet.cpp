@@ -4,6 +4,7 @@
 
 #include "platform/Files.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/TextCodec.h"
 #include "resources/SetLocator.h"
 
@@ -15,11 +16,7 @@ std::shared_ptr<SmileySet> SmileySet::Create(std::filesystem::path smiliesFolder
   // The thread may use the raw pointer: the destructor joins it before the set goes.
   SmileySet* raw = set.get();
   set->loader_ = std::thread([raw, folder = std::move(smiliesFolder), name = std::move(file), descriptionOnly] {
-    try {
-      raw->Load(folder, name, descriptionOnly);
-    } catch (const std::bad_alloc&) {
-      platform::Log("out of memory");
-    }
+    platform::GuardOutOfMemory([&] { raw->Load(folder, name, descriptionOnly); });
     {
       std::lock_guard lock(raw->mutex_);
       raw->loaded_ = true;

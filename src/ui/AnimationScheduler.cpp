@@ -6,6 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Log.h"
+#include "platform/OutOfMemory.h"
 #include "platform/screen/Image.h"
 
 namespace quelt::ui {
@@ -115,11 +116,7 @@ uint32_t AnimationScheduler::AdvanceLocked(uint32_t now, bool& advanced) {
 
 void AnimationScheduler::Run() {
   runningHere = this;
-  try {
-    RunLoop();
-  } catch (const std::bad_alloc&) {
-    platform::Log("AnimationScheduler: out of memory");
-  }
+  platform::GuardOutOfMemory([this] { RunLoop(); });
 }
 
 void AnimationScheduler::RunLoop() {
