@@ -68,7 +68,7 @@ void BM_IncomingMessageToEvent40(benchmark::State& state) {
   dispatcher->AddUiListener(counter);
   auto events = std::make_shared<test::RecordingListener>();
   core::Application application(core::SettingsEnvironment{.programFolder = folder.Path()}, dispatcher,
-                                core::ApplicationParts{.sessions = std::make_shared<icq::IcqSessionFactory>(),
+                                core::ApplicationServices{.sessions = std::make_shared<icq::IcqSessionFactory>(),
                                                        .connections = std::make_shared<net::ConnectionWatcher>()});
   application.Initialise();
   application.AddListener(events);

@@ -24,7 +24,7 @@ void BM_StatusRequestToStartupDone(benchmark::State& state) {
                                                      std::to_string(server.LoginPort()) + "\r\n");
     auto events = std::make_shared<test::RecordingListener>();
     core::Application application(core::SettingsEnvironment{.programFolder = folder.Path()}, nullptr,
-                                  core::ApplicationParts{.sessions = std::make_shared<icq::IcqSessionFactory>(),
+                                  core::ApplicationServices{.sessions = std::make_shared<icq::IcqSessionFactory>(),
                                                          .connections = std::make_shared<net::ConnectionWatcher>()});
     application.Initialise();
     application.AddListener(events);

@@ -63,7 +63,7 @@ int RunMessenger() {
   auto texts = std::make_shared<resources::TextResources>();
   auto application = std::make_unique<core::Application>(
       environment, dispatcher,
-      core::ApplicationParts{
+      core::ApplicationServices{
           .look = std::make_shared<resources::LookSet>(),
           .language = texts,
           .sessions = std::make_shared<core::CombinedSessionFactory>(std::make_shared<icq::IcqSessionFactory>(),

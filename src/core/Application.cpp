@@ -15,10 +15,10 @@ constexpr uint32_t kNotConnected = 8;
 }  // namespace
 
 Application::Application(SettingsEnvironment environment, std::shared_ptr<UiDispatcher> dispatcher,
-                         ApplicationParts parts)
+                         ApplicationServices services)
     : environment_(std::move(environment)),
       dispatcher_(dispatcher ? std::move(dispatcher) : std::make_shared<UiDispatcher>()),
-      parts_(std::move(parts)),
+      services_(std::move(services)),
       controller_(std::make_shared<ApplicationController>(*this)),
       hub_([this](const AppEventPtr& event) { dispatcher_->DispatchToUi(event); }),
       delayed_([this](AppEventPtr event) { PostEvent(std::move(event)); }) {}
@@ -49,11 +49,11 @@ void Application::Initialise() {
   const auto settings = GetSettings();
   const SettingsValues values = settings->Values();
   const auto& folder = environment_.programFolder;
-  if (const auto& look = parts_.look) {
+  if (const auto& look = services_.look) {
     look->LoadSkin(folder / "Skin", values.skinSource);
     look->LoadIcons(folder / "Icons", values.iconsSource);
   }
-  if (const auto& language = parts_.language) {
+  if (const auto& language = services_.language) {
     language->LoadLanguage(folder / "Language", values.langSource);
     language->LoadKeypadMap(folder / "QSearch", values.qsearchSource);
   }
@@ -63,7 +63,7 @@ void Application::Initialise() {
   hub_.AddListener(controller_);
   hub_.Start();
   networkState_.store(kNotConnected);
-  if (parts_.downloads) parts_.downloads->LoadList(settings);
+  if (services_.downloads) services_.downloads->LoadList(settings);
   RecreateIcqSession();
   RecreateMsnSession();
   PostEvent(MakeEvent(EventCode::ViewRefresh));
@@ -83,9 +83,9 @@ void Application::PostEvent(AppEventPtr event) {
     if (code == EventCode::SettingsChanged || code == EventCode::IcqAccountChanged ||
         code == EventCode::MsnAccountChanged) {
       // The download list lives in a folder the settings name, so it moves with them.
-      if (parts_.downloads) parts_.downloads->SaveList();
+      if (services_.downloads) services_.downloads->SaveList();
       ReplaceSettingsFor(*event);
-      if (parts_.downloads) parts_.downloads->LoadList(GetSettings());
+      if (services_.downloads) services_.downloads->LoadList(GetSettings());
     }
     hub_.Enqueue(std::move(event));
   } else if (route.ui) {
@@ -140,10 +140,10 @@ void Application::RecreateSession(Service service) {
   const bool icq = service == Service::Icq;
   const bool enabled = icq ? values.icqEnabled : values.msnEnabled;
   const std::u16string& account = icq ? values.uin : values.msnEmail;
-  if (!enabled || account.empty() || !parts_.sessions) return;
+  if (!enabled || account.empty() || !services_.sessions) return;
   // Built outside the lock: a new session registers listeners and reads settings.
   auto created =
-      icq ? parts_.sessions->CreateIcqSession(*this, account) : parts_.sessions->CreateMsnSession(*this, account);
+      icq ? services_.sessions->CreateIcqSession(*this, account) : services_.sessions->CreateMsnSession(*this, account);
   if (!created) return;
   std::erase_if(createdSessions_, [](const auto& session) { return session.expired(); });
   createdSessions_.push_back(created);
@@ -161,11 +161,11 @@ void Application::PostAutoConnect() {
   const SettingsValues values = GetSettings()->Values();
   if (!values.autoConnect) return;
   if (IcqSession()) {
-    PostEventDelayed(parts_.timings.autoConnectDelayMs,
+    PostEventDelayed(services_.timings.autoConnectDelayMs,
                      MakeEvent(EventCode::SetIcqStatus, StatusPayload{.status = values.icqAutoStatus, .flag = 0}));
   }
   if (MsnSession()) {
-    PostEventDelayed(parts_.timings.autoConnectDelayMs,
+    PostEventDelayed(services_.timings.autoConnectDelayMs,
                      MakeEvent(EventCode::SetMsnStatus, StatusPayload{.status = values.msnAutoStatus, .flag = 0}));
   }
 }
@@ -191,7 +191,7 @@ std::u16string Application::TakeUserMessage() {
 }
 
 std::u16string Application::Text(std::string_view key) const {
-  return key.empty() || !parts_.language ? std::u16string() : parts_.language->Text(key);
+  return key.empty() || !services_.language ? std::u16string() : services_.language->Text(key);
 }
 
 std::u16string Application::IcqStatusName(uint32_t status) const { return Text(IcqStatusKey(status)); }
@@ -205,8 +205,8 @@ void Application::SetNetworkStateBits(uint32_t lowBits) {
 }
 
 void Application::RequestConnection() {
-  if ((networkState_.load() & 1) != 0 || !parts_.connections) return;
-  parts_.connections->RequestConnection(*this);
+  if ((networkState_.load() & 1) != 0 || !services_.connections) return;
+  services_.connections->RequestConnection(*this);
 }
 
 void Application::AddTraffic(Service service, uint32_t bytes) {

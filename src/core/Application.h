@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/AppEvent.h"
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "core/DelayedPoster.h"
 #include "core/EventHub.h"
 #include "core/Settings.h"
@@ -26,7 +26,7 @@ enum class Service { Icq, Msn };
 // signals. main() keeps one; tests build several side by side. Thread-safe unless noted.
 class Application {
  public:
-  Application(SettingsEnvironment environment, std::shared_ptr<UiDispatcher> dispatcher, ApplicationParts parts = {});
+  Application(SettingsEnvironment environment, std::shared_ptr<UiDispatcher> dispatcher, ApplicationServices services = {});
   // Stops the sessions and the hub, waits (a bounded time) for the threads of every session it
   // created to end, and joins its own threads.
   ~Application();
@@ -89,7 +89,7 @@ class Application {
   // The CODE_PAGE setting as it was at start-up, used by both engines for 8-bit text.
   [[nodiscard]] uint32_t TextCodePage() const { return textCodePage_.load(); }
 
-  [[nodiscard]] const ApplicationParts& Parts() const { return parts_; }
+  [[nodiscard]] const ApplicationServices& Services() const { return services_; }
   [[nodiscard]] const SettingsEnvironment& Environment() const { return environment_; }
 
  private:
@@ -98,7 +98,7 @@ class Application {
 
   const SettingsEnvironment environment_;
   const std::shared_ptr<UiDispatcher> dispatcher_;
-  const ApplicationParts parts_;
+  const ApplicationServices services_;
 
   // Guards the settings reference, the sessions and writes of the network state word.
   mutable std::mutex mutex_;

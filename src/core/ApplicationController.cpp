@@ -36,7 +36,7 @@ void ApplicationController::OnNetworkLost() {
     if (session->Presence() != -1) wantsOnline = true;
   }
   if (wantsOnline)
-    application_.PostEventDelayed(application_.Parts().timings.reconnectDelayMs, MakeEvent(EventCode::ConnectNetwork));
+    application_.PostEventDelayed(application_.Services().timings.reconnectDelayMs, MakeEvent(EventCode::ConnectNetwork));
 }
 
 void ApplicationController::OnAccountChanged(bool icq) {

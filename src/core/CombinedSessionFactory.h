@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 
 namespace quelt::core {
 

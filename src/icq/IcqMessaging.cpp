@@ -198,7 +198,7 @@ void IcqMessaging::Deliver(IcqMessage message) {
   }
   if (!silent) {
     const auto values = application_.GetSettings()->Values();
-    if (const auto& notifier = application_.Parts().notifier) {
+    if (const auto& notifier = application_.Services().notifier) {
       if (values.sound) notifier->PlaySound(application_.Environment().programFolder / "Sounds" / "Message.wav");
       if (values.vibro) notifier->Vibrate(values.vibroCount);
     }

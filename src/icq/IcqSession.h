@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "core/EventListener.h"
 #include "core/SessionWorker.h"
 #include "icq/FlapFrame.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "icq/IcqTimings.h"
 
 namespace quelt::icq {

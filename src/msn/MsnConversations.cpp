@@ -350,7 +350,7 @@ void MsnConversations::OnTextReceived(const MsnTextReceivedEvent& received) {
     platform::Log("MSN: could not store a received message in the history");
   }
   const auto values = application_.GetSettings()->Values();
-  if (const auto& notifier = application_.Parts().notifier) {
+  if (const auto& notifier = application_.Services().notifier) {
     if (values.sound) notifier->PlaySound(application_.Environment().programFolder / "Sounds" / "MSN_Message.wav");
     if (values.vibro) notifier->Vibrate(values.vibroCount);
   }

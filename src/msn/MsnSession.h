@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "core/EventListener.h"
 #include "msn/MsnConnectionManager.h"
 #include "msn/MsnContactList.h"

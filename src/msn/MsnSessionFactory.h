@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "msn/MsnTimings.h"
 
 namespace quelt::msn {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 
 namespace quelt::net {
 

@@ -3,7 +3,7 @@
 #include <memory>
 #include <mutex>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "resources/IconSet.h"
 #include "resources/Skin.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "resources/LanguageTable.h"
 #include "resources/QuickSearchMap.h"
 

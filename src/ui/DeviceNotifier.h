@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 
 namespace quelt::ui {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/SessionWorker.h"
-#include "support/FakeApplicationParts.h"
+#include "support/FakeApplicationServices.h"
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
 #include "support/TestUiThread.h"
@@ -21,13 +21,13 @@ class ApplicationTest : public ::testing::Test {
  protected:
   void Build(std::string_view config) {
     if (!config.empty()) test::WriteFile(folder_ / Settings::kFileName, config);
-    parts_.sessions = sessions_;
-    parts_.connections = connections_;
-    parts_.downloads = downloads_;
-    parts_.timings = {.autoConnectDelayMs = kShortDelayMs, .reconnectDelayMs = kShortDelayMs};
+    services_.sessions = sessions_;
+    services_.connections = connections_;
+    services_.downloads = downloads_;
+    services_.timings = {.autoConnectDelayMs = kShortDelayMs, .reconnectDelayMs = kShortDelayMs};
     dispatcher_->AddUiListener(ui_);
     application_ = std::make_unique<Application>(
-        SettingsEnvironment{.programFolder = folder_.Path(), .documentsFolder = folder_.Path()}, dispatcher_, parts_);
+        SettingsEnvironment{.programFolder = folder_.Path(), .documentsFolder = folder_.Path()}, dispatcher_, services_);
     application_->Initialise();
     application_->AddListener(core_);
   }
@@ -52,7 +52,7 @@ class ApplicationTest : public ::testing::Test {
   std::shared_ptr<test::FakeSessionFactory> sessions_ = std::make_shared<test::FakeSessionFactory>();
   std::shared_ptr<test::FakeConnectionRequester> connections_ = std::make_shared<test::FakeConnectionRequester>();
   std::shared_ptr<test::FakeDownloadStore> downloads_ = std::make_shared<test::FakeDownloadStore>();
-  ApplicationParts parts_;
+  ApplicationServices services_;
   std::shared_ptr<RecordingListener> core_ = std::make_shared<RecordingListener>();
   std::shared_ptr<RecordingListener> ui_ = std::make_shared<RecordingListener>();
   std::unique_ptr<Application> application_;

@@ -47,7 +47,7 @@ class Peer {
     IcqTimings timings{.idlePollMs = 100, .backoffStepMs = 100, .keepAliveMs = 60000, .deliveryLimitMs = 300};
     application_ = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
-        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
+        core::ApplicationServices{.language = std::make_shared<resources::TextResources>(),
                                .sessions = std::make_shared<IcqSessionFactory>(timings),
                                .connections = std::make_shared<net::ConnectionWatcher>(),
                                .notifier = notifier});

@@ -45,7 +45,7 @@ class IcqSessionFixture : public ::testing::Test {
     watcher_ = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
     application_ = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
-        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
+        core::ApplicationServices{.language = std::make_shared<resources::TextResources>(),
                                .sessions = std::make_shared<IcqSessionFactory>(timings_),
                                .connections = watcher_,
                                .timings = {.autoConnectDelayMs = 50, .reconnectDelayMs = 100}});

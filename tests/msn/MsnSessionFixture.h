@@ -68,7 +68,7 @@ class MsnPeer {
     watcher = std::make_shared<net::ConnectionWatcher>();  // one per application, as in the program
     application = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder.Path()}, dispatcher,
-        core::ApplicationParts{.language = std::make_shared<resources::TextResources>(),
+        core::ApplicationServices{.language = std::make_shared<resources::TextResources>(),
                                .sessions = std::make_shared<MsnSessionFactory>(timings),
                                .connections = watcher,
                                .notifier = notifier,

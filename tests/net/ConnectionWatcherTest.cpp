@@ -34,7 +34,7 @@ class ConnectionWatcherTest : public ::testing::Test {
   test::TempFolder folder_;
   std::shared_ptr<ConnectionWatcher> watcher_ = std::make_shared<ConnectionWatcher>();
   core::Application application_{core::SettingsEnvironment{.programFolder = folder_.Path()}, nullptr,
-                                 core::ApplicationParts{.connections = watcher_}};
+                                 core::ApplicationServices{.connections = watcher_}};
   std::shared_ptr<test::RecordingListener> events_ = std::make_shared<test::RecordingListener>();
   size_t fences_ = 0;
 };

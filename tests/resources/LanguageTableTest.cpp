@@ -100,7 +100,7 @@ TEST(LanguageTableTest, StartUpLoadsTheConfiguredLanguageAndNamesStatusesWithIt)
   test::WriteFile(program / "Language" / "Test.Lang.xml", "<l id='t' name='T'><away>Gone</away><busy>Busy</busy></l>");
   auto texts = std::make_shared<TextResources>();
   core::Application application(core::SettingsEnvironment{.programFolder = program.Path()}, nullptr,
-                                core::ApplicationParts{.language = texts});
+                                core::ApplicationServices{.language = texts});
   application.Initialise();
   EXPECT_EQ(texts->Language().Name(), u"T");
   EXPECT_EQ(application.IcqStatusName(0x00010005), u"");  // not_available is not in the file

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <filesystem>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 
 namespace quelt::test {
 

@@ -6,7 +6,7 @@
 
 #include "core/Application.h"
 #include "platform/screen/Surface.h"
-#include "support/FakeApplicationParts.h"
+#include "support/FakeApplicationServices.h"
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
 #include "ui/HeadlessUiLoop.h"
@@ -26,7 +26,7 @@ class MainWindowTest : public ::testing::TestWithParam<ScreenSize> {
   MainWindowTest() {
     test::WriteFile(folder_ / core::Settings::kFileName, "UIN=1234\r\n");
     loop_ = std::make_unique<HeadlessUiLoop>(*dispatcher_, GetParam());
-    core::ApplicationParts parts{.sessions = sessions_};
+    core::ApplicationServices parts{.sessions = sessions_};
     application_ = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder_.Path(), .documentsFolder = folder_.Path()}, dispatcher_,
         parts);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ApplicationParts.h"
+#include "core/ApplicationServices.h"
 #include "core/SessionWorker.h"
 
 namespace quelt::test {

@@ -86,9 +86,9 @@ struct ApplicationTimings {
   uint32_t reconnectDelayMs = 5000;    // from a lost network to the next connection request
 };
 
-// The subsystems an application is built from. Any of them may be absent in a build or a test;
+// The services an application is built from. Any of them may be absent in a build or a test;
 // the application then skips what it would have asked of it.
-struct ApplicationParts {
+struct ApplicationServices {
   std::shared_ptr<LookResources> look;
   std::shared_ptr<LanguageResources> language;
   std::shared_ptr<DownloadListStore> downloads;
