@@ -1,4 +1,4 @@
-// Incoming ICQ messages from the scripted OSCAR server's socket to event 40 on the user-interface
+// Incoming ICQ messages from the scripted OSCAR server's socket to IcqMessageReceived on the user-interface
 // side, each one parsed, stored in the history file and announced. CPU time is the whole
 // process's (the server's sending thread included) divided by the messages, in user and system
 // time.

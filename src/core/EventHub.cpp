@@ -18,7 +18,11 @@ EventHub::~EventHub() {
 void EventHub::Start() {
   if (thread_.joinable()) return;
   running_.store(true);
-  thread_ = std::thread([this] { Run(); });
+  ended_.Reset();
+  thread_ = std::thread([this] {
+    Run();
+    ended_.Set();
+  });
 }
 
 void EventHub::Stop() {

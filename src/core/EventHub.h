@@ -34,6 +34,8 @@ class EventHub {
   void Stop();
   // Waits for the hub thread to end (after Stop).
   void Join();
+  // Waits at most `timeoutMs` for the hub thread to end; false when it still runs.
+  [[nodiscard]] bool WaitUntilEnded(uint32_t timeoutMs) { return ended_.Wait(timeoutMs); }
 
   // Any thread. After Stop the event is queued but never delivered.
   void Enqueue(AppEventPtr event);
@@ -54,6 +56,7 @@ class EventHub {
   // Signalled exactly while the queue is not empty, or to make the thread notice Stop.
   platform::Event hubEvent_{platform::Event::Mode::ManualReset, false};
   std::atomic<bool> running_{false};
+  platform::Event ended_{platform::Event::Mode::ManualReset, true};  // while no hub thread runs
   std::thread thread_;
 };
 

@@ -6,20 +6,30 @@
 namespace quelt::core {
 namespace {
 
-constexpr std::array<int32_t, 25> kCoreOnly = {1,  2,  9,  10, 11, 12, 25, 26, 27, 28, 29, 30, 31,
-                                               32, 33, 54, 55, 57, 59, 61, 62, 63, 66, 70, 71};
-constexpr std::array<int32_t, 14> kUiOnly = {8, 14, 15, 16, 17, 36, 37, 40, 42, 44, 45, 49, 50, 51};
+using enum EventCode;
 
-constexpr bool Contains(const auto& table, int32_t code) {
+constexpr std::array kCoreOnly = {
+    ConnectNetwork,  ReservedCore2,       DeleteFileRequest,   SetIcqStatus,       SetMsnStatus,
+    ReservedCore12,  IcqLoginFrame,       IcqMainFrame,        MsnCommandReceived, IcqLoginFrameOut,
+    IcqMainFrameOut, IcqConnectionClosed, MsnConnectionClosed, IcqPacketSent,      ReservedCore33,
+    ReservedCore54,  ReservedCore55,      ReservedCore57,      ReservedCore59,     MsnSendTimeout,
+    ReservedCore62,  MsnSendText,         ReservedCore66,      ReservedCore70,     ReservedCore71,
+};
+constexpr std::array kUiOnly = {
+    ViewRefresh,   ReservedUi14, ReservedUi15,       IcqProgressText,     MsnProgressText,
+    IcqOwnStatus,  MsnOwnStatus, IcqMessageReceived, IcqMessageConfirmed, IcqMessageNotConfirmed,
+    MsnSendFailed, ReservedUi49, ReservedUi50,       ReservedUi51,
+};
+
+constexpr bool Contains(const auto& table, EventCode code) {
   return std::find(table.begin(), table.end(), code) != table.end();
 }
 
 }  // namespace
 
 EventRoute RouteOf(EventCode code) {
-  const int32_t value = ToInt(code);
-  if (Contains(kCoreOnly, value)) return {.core = true, .ui = false};
-  if (Contains(kUiOnly, value)) return {.core = false, .ui = true};
+  if (Contains(kCoreOnly, code)) return {.core = true, .ui = false};
+  if (Contains(kUiOnly, code)) return {.core = false, .ui = true};
   return {.core = true, .ui = true};
 }
 

@@ -17,7 +17,7 @@ namespace quelt::icq {
 
 // The meta service for the windows: user information and searches. Each request gets an id of
 // its own; replies are matched by the id the server echoes, and those of no open request are
-// ignored. Results arrive as events 56 and 58; a meta error as event 52.
+// ignored. Results arrive as IcqUserInfoReceived and IcqSearchResult; a meta error as IcqError.
 class IcqDirectory {
  public:
   struct Hooks {

@@ -7,8 +7,8 @@
 
 namespace quelt::icq {
 
-// The payload of the frame events: 25 and 26 carry a frame received on the login or main
-// connection, 28 and 29 a frame to write there. `connection` names the connection a received
+// The payload of the frame events: IcqLoginFrame and IcqMainFrame carry a frame received on the
+// login or main connection, IcqLoginFrameOut and IcqMainFrameOut a frame to write there. `connection` names the connection a received
 // frame came from, so that frames of a connection already replaced are not taken for the new
 // one's.
 struct IcqFrameEvent {

@@ -9,7 +9,7 @@ namespace quelt::icq {
 
 inline constexpr uint8_t kMessageTypePlain = 1;
 
-// A message received from (or, for the history, about) an ICQ contact: what event 40 carries.
+// A message received from (or, for the history, about) an ICQ contact: what IcqMessageReceived carries.
 struct IcqMessage {
   std::string senderUin;
   bool recipientCheck = false;  // a recipient UIN came with it (offline messages)

@@ -34,7 +34,7 @@ class IcqMessaging {
   enum class SendResult { Sent, CantSend, Offline };
   struct Sending {
     SendResult result = SendResult::Offline;
-    uint64_t cookie = 0;  // when sent: the message's identity in events 42 and 44
+    uint64_t cookie = 0;  // when sent: the message's identity in its confirmation or time-out
   };
 
   struct Hooks {
@@ -49,7 +49,7 @@ class IcqMessaging {
   IcqMessaging(const IcqMessaging&) = delete;
   IcqMessaging& operator=(const IcqMessaging&) = delete;
 
-  // Sends a message and stores it in the history; the outcome arrives as event 42 or 44 with the
+  // Sends a message and stores it in the history; the outcome arrives as IcqMessageConfirmed or IcqMessageNotConfirmed with the
   // cookie returned here. CantSend when the text has no faithful encoding for this contact
   // (nothing is sent).
   [[nodiscard]] Sending SendMessage(std::string_view uin, std::u16string_view text);

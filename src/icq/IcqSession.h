@@ -62,7 +62,7 @@ class IcqSession final : public core::ProtocolSession,
   [[nodiscard]] int32_t Presence() const override { return desiredStatus_.load(); }
   [[nodiscard]] bool WaitUntilEnded(uint32_t timeoutMs) override { return ended_.Wait(timeoutMs); }
 
-  // The status the user chose (event 10): -1 goes offline; anything else signs in.
+  // The status the user chose (SetIcqStatus): -1 goes offline; anything else signs in.
   void SetStatus(int32_t status);
 
   [[nodiscard]] const std::u16string& Uin() const { return uin_; }

@@ -58,7 +58,7 @@ class MsnListService {
   void AdoptParticipant(std::u16string_view email);
 
   enum class SearchStart { Sent, AlreadyContact, OwnAddress, NotSent };
-  // Probes an address by adding it to the block list; the answer arrives as event 64 or 65 with
+  // Probes an address by adding it to the block list; the answer arrives as MsnSearchFound or MsnSearchNotFound with
   // the transaction id written to `transactionId`.
   SearchStart Search(std::u16string_view address, int& transactionId);
 

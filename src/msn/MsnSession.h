@@ -47,7 +47,7 @@ class MsnSession final : public core::ProtocolSession,
   // core::EventListener
   void OnEvent(const core::AppEventPtr& event) override;
 
-  // The user's presence choice (event 11): -1 goes offline; anything else signs in.
+  // The user's presence choice (SetMsnStatus): -1 goes offline; anything else signs in.
   void SetStatus(int32_t status);
 
   [[nodiscard]] const std::u16string& Email() const { return email_; }

@@ -14,7 +14,7 @@ namespace {
 using test::FakeSession;
 using test::RecordingListener;
 
-constexpr EventCode kFence = static_cast<EventCode>(7);
+constexpr EventCode kFence = EventCode::Marker;
 constexpr uint32_t kShortDelayMs = 50;
 
 class ApplicationTest : public ::testing::Test {

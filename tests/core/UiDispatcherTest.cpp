@@ -12,7 +12,7 @@ namespace {
 
 using test::RecordingListener;
 
-AppEventPtr Numbered(int number) { return MakeEvent(static_cast<EventCode>(7), number); }
+AppEventPtr Numbered(int number) { return MakeEvent(EventCode::Marker, number); }
 
 std::vector<int> Numbers(const RecordingListener& listener) {
   std::vector<int> numbers;

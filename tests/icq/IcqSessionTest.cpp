@@ -136,8 +136,8 @@ TEST_F(IcqSessionTest, ServerDisconnectionLeavesTheAccountOffline) {
             u"You were disconnected.\r\nReason: 1 (signed in from another place)");
   EXPECT_EQ(Session().Presence(), -1);
   // Longer than every back-off: no new attempt is made.
-  application_->PostEventDelayed(1500, core::MakeEvent(static_cast<EventCode>(7)));
-  ASSERT_TRUE(core_->WaitFor(static_cast<EventCode>(7)));
+  application_->PostEventDelayed(1500, core::MakeEvent(EventCode::Marker));
+  ASSERT_TRUE(core_->WaitFor(EventCode::Marker));
   EXPECT_EQ(server.LoginConnections(), 1);
 }
 

@@ -30,7 +30,7 @@ class ConnectionWatcherTest : public ::testing::Test {
     return codes;
   }
 
-  static constexpr EventCode kFence = static_cast<EventCode>(7);
+  static constexpr EventCode kFence = EventCode::Marker;
   test::TempFolder folder_;
   std::shared_ptr<ConnectionWatcher> watcher_ = std::make_shared<ConnectionWatcher>();
   core::Application application_{core::SettingsEnvironment{.programFolder = folder_.Path()}, nullptr,
