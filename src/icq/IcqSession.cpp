@@ -41,7 +41,12 @@ std::shared_ptr<IcqSession> IcqSession::Create(core::Application& application, s
 }
 
 IcqSession::IcqSession(core::Application& application, std::u16string uin, IcqTimings timings)
-    : application_(application), uin_(std::move(uin)), timings_(timings) {
+    : application_(application),
+      uin_(std::move(uin)),
+      timings_(timings),
+      machine_(application.NetworkUp(), application.NetworkDown(),
+               [&application] { application.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork)); },
+               timings.reconnect, core::ReconnectMachine::AfterNetworkLoss::KeepBackoff) {
   IcqListService::Hooks hooks{
       .sendOnBos = [this](SnacPtr snac) { SendOnBos(FlapFrame::ForSnac(std::move(snac))); },
       .isOnline = [this] { return online_.load(); },
@@ -101,7 +106,7 @@ void IcqSession::ThreadEnded() {
 }
 
 void IcqSession::Stop() {
-  stop_.Set();
+  machine_.Stop();
   smileys_->Cancel();
 }
 
@@ -113,16 +118,12 @@ void IcqSession::Shutdown() { Stop(); }
 void IcqSession::OnNetworkLost() {}
 
 void IcqSession::SetStatus(int32_t status) {
-  reconnectNow_.Pulse();
+  machine_.RetryNow();
   const int32_t previous = desiredStatus_.exchange(status);
   if (status == previous) return;
-  if (previous == -1) {
-    disconnectWanted_.Reset();
-    connectWanted_.Set();
-  }
+  if (previous == -1) machine_.WantOnline();
   if (status == -1) {
-    connectWanted_.Reset();
-    disconnectWanted_.Set();
+    machine_.WantOffline();
     ResetPresence();
     return;
   }
@@ -227,8 +228,7 @@ void IcqSession::ResetPresence() {
 void IcqSession::OnServerDisconnect(const FlapFrame& frame) {
   // The server ended the session (another sign-in, say): stay offline until the user acts.
   desiredStatus_.store(-1);
-  connectWanted_.Reset();
-  disconnectWanted_.Set();
+  machine_.WantOffline();
   ResetPresence();
   std::u16string text = application_.Text("you_disconnected");
   const Tlv* reason = frame.FindTlv(kTlvDisconnectReason);
@@ -376,15 +376,7 @@ void IcqSession::UnregisterHandlers() {
 }
 
 void IcqSession::RunSession() {
-  Next next = Next::Idle;
-  while (next != Next::End) {
-    switch (next) {
-      case Next::Idle: next = Idle(); break;
-      case Next::AwaitConnect: next = AwaitConnect(); break;
-      case Next::Backoff: next = Backoff(); break;
-      case Next::End: break;
-    }
-  }
+  machine_.Run([this] { return Attempt(); });
   // Leaving: nothing stays open or registered, and no connection thread calls back any more.
   UnregisterHandlers();
   CloseChannel(kLoginConnection);
@@ -396,29 +388,22 @@ void IcqSession::RunSession() {
   application_.RemoveListener(this);
 }
 
-IcqSession::Next IcqSession::Idle() {
-  while (true) {
-    const int woken = platform::WaitAny({&stop_, &application_.NetworkUp()}, timings_.idlePollMs);
-    if (woken == 0) return Next::End;
-    if (woken == 1) return Next::AwaitConnect;
-    if (desiredStatus_.load() != -1) application_.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork));
-  }
+IcqSession::Outcome IcqSession::Abandon(int kind, const Woken& woken) {
+  UnregisterHandlers();
+  PostProgress("offline");
+  CloseChannel(kind);
+  // The user went offline during the sign-in: the next one starts without delay.
+  if (woken.ending == Outcome::OfflineWanted && woken.signal == nullptr) machine_.ResetBackoff();
+  return woken.AsOutcome();
 }
 
-IcqSession::Next IcqSession::AwaitConnect() {
-  const int woken = platform::WaitAny({&stop_, &application_.NetworkDown(), &connectWanted_}, platform::kInfinite);
-  if (woken == 0) return Next::End;
-  if (woken == 1) return Next::Idle;
-  return SignIn();
-}
-
-IcqSession::Next IcqSession::SignIn() {
+IcqSession::Outcome IcqSession::Attempt() {
   PostProgress("finding_host");
   const auto hosts = application_.GetSettings()->Values().loginHosts;
   if (hosts.empty()) {
     platform::Log("ICQ: no login servers are configured");
     PostProgress("offline");
-    return Next::Backoff;
+    return Outcome::Failed;
   }
   ++loginHostIndex_;
   if (loginHostIndex_ < 0 || static_cast<size_t>(loginHostIndex_) >= hosts.size()) loginHostIndex_ = 0;
@@ -437,30 +422,11 @@ IcqSession::Next IcqSession::SignIn() {
   application_.AddListener(loginHandler_);
   login->Start();
 
-  // Leaving a phase early: tidy up, then go where the signal that ended it leads.
-  const auto abandon = [this](int kind, platform::Event* cause) {
-    UnregisterHandlers();
-    PostProgress("offline");
-    CloseChannel(kind);
-    if (cause == &stop_) return Next::End;
-    if (cause == &application_.NetworkDown()) return Next::Idle;
-    if (cause == &disconnectWanted_) {
-      backoffMs_ = 0;
-      return Next::AwaitConnect;
-    }
-    return Next::Backoff;
-  };
-
-  std::array<platform::Event*, 5> phase = {&stop_, &application_.NetworkDown(), &loginConnected_, &loginFailed_,
-                                           &disconnectWanted_};
-  // Waits on the phase's signals; the one that fired, in argument order.
-  const auto await = [&phase] { return phase[static_cast<size_t>(platform::WaitAny(phase, platform::kInfinite))]; };
-  platform::Event* woken = await();
-  if (woken != &loginConnected_) return abandon(kLoginConnection, woken);
+  Woken woken = machine_.Await({&loginConnected_, &loginFailed_});
+  if (!woken.Is(loginConnected_)) return Abandon(kLoginConnection, woken);
   PostProgress("logging_on");
-  phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &redirected_, &loginFailed_};
-  woken = await();
-  if (woken != &redirected_) return abandon(kLoginConnection, woken);
+  woken = machine_.Await({&redirected_, &loginFailed_});
+  if (!woken.Is(redirected_)) return Abandon(kLoginConnection, woken);
 
   UnregisterHandlers();
   CloseChannel(kLoginConnection);
@@ -484,19 +450,17 @@ IcqSession::Next IcqSession::SignIn() {
   application_.AddListener(startup_);
   bos->Start();
 
-  phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &bosConnected_, &bosFailed_};
-  woken = await();
-  if (woken != &bosConnected_) return abandon(kBosConnection, woken);
+  woken = machine_.Await({&bosConnected_, &bosFailed_});
+  if (!woken.Is(bosConnected_)) return Abandon(kBosConnection, woken);
   // BosFailed is not cleared here: a server that closes right after accepting must still count.
-  phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &startupDone_, &bosFailed_};
-  woken = await();
-  if (woken != &startupDone_) return abandon(kBosConnection, woken);
+  woken = machine_.Await({&startupDone_, &bosFailed_});
+  if (!woken.Is(startupDone_)) return Abandon(kBosConnection, woken);
 
   UnregisterHandlers();
   MoveWorkingHostToFront();
   PostProgress("online");
   online_.store(true);
-  backoffMs_ = 0;
+  machine_.ResetBackoff();
   application_.PostEvent(core::MakeEvent(core::EventCode::IcqStartupDone));
   return StayOnline();
 }
@@ -517,34 +481,20 @@ void IcqSession::MoveWorkingHostToFront() {
   loginHostIndex_ = -1;
 }
 
-IcqSession::Next IcqSession::StayOnline() {
-  const std::array<platform::Event*, 4> phase = {&stop_, &application_.NetworkDown(), &disconnectWanted_, &bosFailed_};
-  const int woken = platform::WaitAny(phase, platform::kInfinite);
+IcqSession::Outcome IcqSession::StayOnline() {
+  const Woken woken = machine_.Await({&bosFailed_});
   CloseChannel(kBosConnection);
   online_.store(false);
   application_.PostEvent(core::MakeEvent(core::EventCode::IcqConnectionGone));
   ResetPresence();
-  if (woken == 0) return Next::End;
-  if (woken == 1) return Next::Idle;
-  if (woken == 2) return Next::AwaitConnect;
-  return Next::Backoff;
-}
-
-IcqSession::Next IcqSession::Backoff() {
-  if (backoffMs_ < timings_.backoffMaxMs)
-    backoffMs_ = std::min(backoffMs_ + timings_.backoffStepMs, timings_.backoffMaxMs);
-  const int woken = platform::WaitAny({&stop_, &application_.NetworkDown(), &reconnectNow_}, backoffMs_);
-  if (woken == 0) return Next::End;
-  if (woken == 1) return Next::Idle;
-  if (woken == 2) backoffMs_ = 0;
-  return Next::AwaitConnect;
+  return woken.AsOutcome();
 }
 
 void IcqSession::RunKeepAlive() {
   while (true) {
     const uint32_t period = timings_.keepAliveMs.value_or(
         static_cast<uint32_t>(std::max(1, application_.GetSettings()->Values().icqPingPeriod)) * 1000u);
-    if (stop_.Wait(period)) return;
+    if (machine_.WaitForStop(period)) return;
     if (list_->ExpireDraftMarks(platform::Ticks(), timings_.draftExpiryMs)) {
       application_.PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
     }

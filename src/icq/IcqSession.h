@@ -12,6 +12,7 @@
 
 #include "core/ApplicationServices.h"
 #include "core/EventListener.h"
+#include "core/ReconnectMachine.h"
 #include "core/SessionWorker.h"
 #include "icq/FlapFrame.h"
 #include "icq/IcqDirectory.h"
@@ -103,16 +104,17 @@ class IcqSession final : public core::ProtocolSession,
  private:
   IcqSession(core::Application& application, std::u16string uin, IcqTimings timings);
 
-  enum class Next { Idle, AwaitConnect, Backoff, End };
+  using Outcome = core::ReconnectMachine::Outcome;
+  using Woken = core::ReconnectMachine::Woken;
 
   void RunSession();
   void RunKeepAlive();
   void ThreadEnded();
-  [[nodiscard]] Next Idle();
-  [[nodiscard]] Next AwaitConnect();
-  [[nodiscard]] Next SignIn();
-  [[nodiscard]] Next StayOnline();
-  [[nodiscard]] Next Backoff();
+  // Login, redirect, BOS start-up, then online until something ends it.
+  [[nodiscard]] Outcome Attempt();
+  [[nodiscard]] Outcome StayOnline();
+  // Leaves a phase of the attempt early: tidies up and says where the machine goes next.
+  [[nodiscard]] Outcome Abandon(int kind, const Woken& woken);
   [[nodiscard]] std::shared_ptr<net::IcqChannel> OpenChannel(int kind, std::string host, std::string port);
   void CloseChannel(int kind);
   void UnregisterHandlers();
@@ -134,7 +136,6 @@ class IcqSession final : public core::ProtocolSession,
   std::atomic<int32_t> desiredStatus_{-1};
   std::atomic<bool> online_{false};
   int32_t loginHostIndex_ = -1;  // session thread only
-  uint32_t backoffMs_ = 0;       // session thread only
   uint32_t loginCounter_ = 1;
   uint32_t bosCounter_ = 1;
   std::vector<std::shared_ptr<net::IcqChannel>> retired_;  // closed channels, session thread only
@@ -155,11 +156,8 @@ class IcqSession final : public core::ProtocolSession,
   std::unique_ptr<IcqDirectory> directory_;
   std::shared_ptr<resources::SmileySet> smileys_;
 
+  core::ReconnectMachine machine_;
   using Signal = platform::Event;
-  Signal stop_{Signal::Mode::ManualReset};
-  Signal connectWanted_{Signal::Mode::ManualReset};
-  Signal disconnectWanted_{Signal::Mode::ManualReset};
-  Signal reconnectNow_{Signal::Mode::ManualReset};
   Signal loginConnected_{Signal::Mode::ManualReset};
   Signal redirected_{Signal::Mode::ManualReset};
   Signal loginFailed_{Signal::Mode::ManualReset};

@@ -22,6 +22,9 @@ MsnConnectionManager::MsnConnectionManager(core::Application& application, MsnTi
     : application_(application),
       timings_(std::move(timings)),
       defaultServer_(std::move(defaultServer)),
+      machine_(application.NetworkUp(), application.NetworkDown(),
+               [&application] { application.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork)); },
+               timings_.reconnect, core::ReconnectMachine::AfterNetworkLoss::ForgetBackoff),
       serverAddress_(defaultServer_) {}
 
 // Touches nothing of the application: it may already be going once the threads have ended.
@@ -47,21 +50,15 @@ void MsnConnectionManager::ThreadEnded() {
   if (runningThreads_.fetch_sub(1) == 1) ended_.Set();
 }
 
-void MsnConnectionManager::Stop() { quit_.Set(); }
+void MsnConnectionManager::Stop() { machine_.Stop(); }
 
-void MsnConnectionManager::RequestConnect() {
-  disconnectRequested_.Reset();
-  connectRequested_.Set();
-}
+void MsnConnectionManager::RequestConnect() { machine_.WantOnline(); }
 
-void MsnConnectionManager::RequestDisconnect() {
-  connectRequested_.Reset();
-  disconnectRequested_.Set();
-}
+void MsnConnectionManager::RequestDisconnect() { machine_.WantOffline(); }
 
 void MsnConnectionManager::OnLoginConfirmed() {
   loggedIn_.store(true);
-  backoffMs_.store(0);
+  machine_.ResetBackoff();
 }
 
 void MsnConnectionManager::Redirect(std::string address) {
@@ -240,17 +237,7 @@ void MsnConnectionManager::Progress(const char* languageKey) {
 }
 
 void MsnConnectionManager::RunMachine() {
-  State state = State::WaitNetwork;
-  while (state != State::End) {
-    switch (state) {
-      case State::WaitNetwork: state = WaitNetwork(); break;
-      case State::Backoff: state = WaitBackoff(); break;
-      case State::Idle: state = Idle(); break;
-      case State::Connecting: state = Connecting(); break;
-      case State::Connected: state = Connected(); break;
-      case State::End: break;
-    }
-  }
+  machine_.Run([this] { return Attempt(); });
   // Leaving: no connection stays open, and none calls back once the session is gone.
   DropSwitchboards();
   DropNotification();
@@ -262,84 +249,41 @@ void MsnConnectionManager::RunMachine() {
   for (const auto& connection : retired) (void)connection->WaitUntilEnded(kConnectionEndWaitMs);
 }
 
-MsnConnectionManager::State MsnConnectionManager::WaitNetwork() {
-  backoffMs_.store(0);
-  while (true) {
-    const int woken = platform::WaitAny({&quit_, &application_.NetworkUp()}, timings_.networkPollMs);
-    if (woken == 0) return State::End;
-    if (woken == 1) return State::Idle;
-    if (desiredStatus_.load() != -1) application_.PostEvent(core::MakeEvent(core::EventCode::ConnectNetwork));
-  }
-}
-
-MsnConnectionManager::State MsnConnectionManager::WaitBackoff() {
-  uint32_t backoff = backoffMs_.load();
-  if (backoff < timings_.backoffMaxMs) backoff = std::min(backoff + timings_.backoffStepMs, timings_.backoffMaxMs);
-  backoffMs_.store(backoff);
-  switch (platform::WaitAny({&quit_, &application_.NetworkDown(), &retryNow_}, backoff)) {
-    case 0: return State::End;
-    case 1: return State::WaitNetwork;
-    case 2: backoffMs_.store(0); return State::Idle;
-    default: return State::Idle;
-  }
-}
-
-MsnConnectionManager::State MsnConnectionManager::Idle() {
-  switch (platform::WaitAny({&quit_, &application_.NetworkDown(), &connectRequested_}, platform::kInfinite)) {
-    case 0: return State::End;
-    case 1: return State::WaitNetwork;
-    default: {
-      std::lock_guard lock(mutex_);
-      serverAddress_ = defaultServer_;
-      return State::Connecting;
-    }
-  }
-}
-
-MsnConnectionManager::State MsnConnectionManager::Connecting() {
-  Progress("finding_host");
-  // Cleared before the connection exists, so that nothing it reports can be lost.
-  notificationConnected_.Reset();
-  notificationClosed_.Reset();
-  redirect_.Reset();
-  std::shared_ptr<MsnConnection> connection;
+core::ReconnectMachine::Outcome MsnConnectionManager::Attempt() {
   {
     std::lock_guard lock(mutex_);
-    connection = CreateConnection(MsnConnectionKind::Notification, serverAddress_);
-    notification_ = connection;
+    serverAddress_ = defaultServer_;  // a fresh connect; only a redirect goes elsewhere
   }
-  connection->Start();
-  const int woken = platform::WaitAny(
-      {&quit_, &application_.NetworkDown(), &disconnectRequested_, &notificationConnected_, &notificationClosed_},
-      platform::kInfinite);
-  if (woken == 3) return State::Connected;
-  Progress("offline");
-  DropNotification();
-  switch (woken) {
-    case 0: return State::End;
-    case 1: return State::WaitNetwork;
-    case 2: return State::Idle;
-    default: return State::Backoff;  // closed, or a failed wait
-  }
-}
+  while (true) {
+    Progress("finding_host");
+    // Cleared before the connection exists, so that nothing it reports can be lost.
+    notificationConnected_.Reset();
+    notificationClosed_.Reset();
+    redirect_.Reset();
+    std::shared_ptr<MsnConnection> connection;
+    {
+      std::lock_guard lock(mutex_);
+      connection = CreateConnection(MsnConnectionKind::Notification, serverAddress_);
+      notification_ = connection;
+    }
+    connection->Start();
+    auto woken = machine_.Await({&notificationConnected_, &notificationClosed_});
+    if (!woken.Is(notificationConnected_)) {
+      Progress("offline");
+      DropNotification();
+      return woken.AsOutcome();
+    }
 
-MsnConnectionManager::State MsnConnectionManager::Connected() {
-  Progress("logging_on");
-  SendOnNotification(VersionLine);
-  const int woken =
-      platform::WaitAny({&quit_, &application_.NetworkDown(), &disconnectRequested_, &redirect_, &notificationClosed_},
-                        platform::kInfinite);
-  loggedIn_.store(false);
-  DropSwitchboards();
-  DropNotification();
-  application_.PostEvent(core::MakeEvent(core::EventCode::MsnDisconnected));
-  Progress("offline");
-  switch (woken) {
-    case 0: return State::End;
-    case 1: return State::WaitNetwork;
-    case 2: return State::Idle;
-    case 3: return State::Connecting;  // to the redirect's address
-    default: return State::Backoff;
+    Progress("logging_on");
+    SendOnNotification(VersionLine);
+    woken = machine_.Await({&redirect_, &notificationClosed_});
+    loggedIn_.store(false);
+    DropSwitchboards();
+    DropNotification();
+    application_.PostEvent(core::MakeEvent(core::EventCode::MsnDisconnected));
+    Progress("offline");
+    // A redirect connects again at once, to the address it gave.
+    if (!woken.Is(redirect_)) return woken.AsOutcome();
   }
 }
 
@@ -369,7 +313,7 @@ void MsnConnectionManager::DropSwitchboards() {
 void MsnConnectionManager::RunKeepAlive() {
   const uint32_t period = timings_.keepAliveMs.value_or(
       static_cast<uint32_t>(std::max(1, application_.GetSettings()->Values().msnPingPeriod)) * 1000u);
-  while (!quit_.Wait(period)) KeepAliveStep();
+  while (!machine_.WaitForStop(period)) KeepAliveStep();
 }
 
 void MsnConnectionManager::KeepAliveStep() {

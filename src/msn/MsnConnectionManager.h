@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/ReconnectMachine.h"
 #include "core/SessionWorker.h"
 #include "msn/MsnConnection.h"
 #include "msn/MsnTimings.h"
@@ -29,9 +30,9 @@ struct MsnCommandEvent {
   MsnCommandPtr command;
 };
 
-// Drives the notification-server connection through its states (waiting for a network, backing
-// off, idle, connecting, connected) on a thread of its own, and keeps it alive on a second one:
-// PNG while logged in, idle switchboards closed. Thread-safe.
+// Drives the notification-server connection through the reconnection states both services share
+// on a thread of its own, and keeps it alive on a second one: PNG while logged in, idle
+// switchboards closed. Thread-safe.
 class MsnConnectionManager final : public net::ChannelOwner,
                                    public std::enable_shared_from_this<MsnConnectionManager>,
                                    private core::SessionWorker {
@@ -56,7 +57,7 @@ class MsnConnectionManager final : public net::ChannelOwner,
   void RequestConnect();
   void RequestDisconnect();
   // Ends a pending back-off at once.
-  void RetryNow() { retryNow_.Pulse(); }
+  void RetryNow() { machine_.RetryNow(); }
   [[nodiscard]] int32_t DesiredStatus() const { return desiredStatus_.load(); }
   // The previous desired status.
   int32_t ExchangeDesiredStatus(int32_t status) { return desiredStatus_.exchange(status); }
@@ -100,14 +101,10 @@ class MsnConnectionManager final : public net::ChannelOwner,
   void OnTraffic(uint32_t bytes) override;
 
  private:
-  enum class State { WaitNetwork, Backoff, Idle, Connecting, Connected, End };
-
   void RunMachine();
-  State WaitNetwork();
-  State WaitBackoff();
-  State Idle();
-  State Connecting();
-  State Connected();
+  // A fresh connect to the default server, the login conversation, and any redirects, until the
+  // connection ends.
+  [[nodiscard]] core::ReconnectMachine::Outcome Attempt();
   void RunKeepAlive();
   void KeepAliveStep();
   void DropNotification();
@@ -132,12 +129,8 @@ class MsnConnectionManager final : public net::ChannelOwner,
 
   std::atomic<int32_t> desiredStatus_{-1};
   std::atomic<bool> loggedIn_{false};
-  std::atomic<uint32_t> backoffMs_{0};
 
-  platform::Event quit_{platform::Event::Mode::ManualReset};
-  platform::Event disconnectRequested_{platform::Event::Mode::ManualReset, true};
-  platform::Event connectRequested_{platform::Event::Mode::ManualReset};
-  platform::Event retryNow_{platform::Event::Mode::ManualReset};
+  core::ReconnectMachine machine_;
   platform::Event notificationConnected_{platform::Event::Mode::ManualReset};
   platform::Event redirect_{platform::Event::Mode::ManualReset};
   platform::Event notificationClosed_{platform::Event::Mode::ManualReset};

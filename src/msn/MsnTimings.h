@@ -4,15 +4,14 @@
 #include <optional>
 #include <string>
 
+#include "core/ReconnectMachine.h"
 #include "net/NetTimings.h"
 
 namespace quelt::msn {
 
 // Every wait of the MSN engine in one place; tests shorten them, the program keeps these.
 struct MsnTimings {
-  uint32_t networkPollMs = 10000;           // while waiting for a network, ask for one this often
-  uint32_t backoffStepMs = 5000;            // each failure waits this much longer before the next attempt
-  uint32_t backoffMaxMs = 60000;            // but never longer than this
+  core::ReconnectTimings reconnect;         // network polling and the back-off
   std::optional<uint32_t> keepAliveMs;      // keep-alive period; MSN_PING_PERIOD seconds when not set
   uint32_t switchboardIdleMs = 20 * 60000;  // switchboards quiet this long are closed
   uint32_t activityExpiryMs = 5 * 60000;    // a contact's activity mark lapses after this long

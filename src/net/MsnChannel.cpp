@@ -33,8 +33,8 @@ std::optional<size_t> MsnChannel::ParseUnit(ChannelOwner& /*owner*/, std::span<c
 bool MsnChannel::WriteBatch(ChannelOwner& owner, int socket, std::vector<PacketPtr>& batch) {
   std::vector<uint8_t> bytes;
   for (const PacketPtr& packet : batch) packet->Serialize(0, bytes);
-  if (!WriteAll(socket, bytes)) return false;
   lastActivity_.store(platform::Ticks());
+  if (!WriteAll(socket, bytes)) return false;
   owner.OnTraffic(static_cast<uint32_t>(bytes.size()));
   return true;
 }

@@ -132,4 +132,13 @@ int WaitAny(std::initializer_list<Event*> events, uint32_t timeoutMs) {
   return WaitAny(std::span<Event* const>(events.begin(), events.size()), timeoutMs);
 }
 
+Event* WaitFirst(std::span<Event* const> events, uint32_t timeoutMs) {
+  const int woken = WaitAny(events, timeoutMs);
+  return woken >= 0 && static_cast<size_t>(woken) < events.size() ? events[static_cast<size_t>(woken)] : nullptr;
+}
+
+Event* WaitFirst(std::initializer_list<Event*> events, uint32_t timeoutMs) {
+  return WaitFirst(std::span<Event* const>(events.begin(), events.size()), timeoutMs);
+}
+
 }  // namespace quelt::platform

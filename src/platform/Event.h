@@ -61,5 +61,9 @@ class Event {
 // kWaitTimeout when timeoutMs passes first. At most 64 events, as on the handset.
 [[nodiscard]] int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
 [[nodiscard]] int WaitAny(std::initializer_list<Event*> events, uint32_t timeoutMs);
+// The same wait, answered with the event that was signalled (null on time-out), so that callers
+// compare with their events by name instead of by position.
+[[nodiscard]] Event* WaitFirst(std::span<Event* const> events, uint32_t timeoutMs);
+[[nodiscard]] Event* WaitFirst(std::initializer_list<Event*> events, uint32_t timeoutMs);
 
 }  // namespace quelt::platform

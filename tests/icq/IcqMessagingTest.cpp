@@ -44,7 +44,9 @@ class Peer {
     test::WriteFile(folder_ / "Messenger.config", "UIN=" + uin + "\r\nPASSWORD=pw" + uin + "\r\nLOGINHOSTS=127.0.0.1:" +
                                                       std::to_string(server.LoginPort()) + "\r\n" + extraConfig);
     dispatcher_->AddUiListener(ui);
-    IcqTimings timings{.idlePollMs = 100, .backoffStepMs = 100, .keepAliveMs = 60000, .deliveryLimitMs = 300};
+    IcqTimings timings{.reconnect = {.networkPollMs = 100, .backoffStepMs = 100},
+                       .keepAliveMs = 60000,
+                       .deliveryLimitMs = 300};
     application_ = std::make_unique<core::Application>(
         core::SettingsEnvironment{.programFolder = folder_.Path()}, dispatcher_,
         core::ApplicationServices{.language = std::make_shared<resources::TextResources>(),

@@ -20,7 +20,9 @@ using core::EventCode;
 using test::OscarServer;
 
 inline constexpr IcqTimings kQuick{
-    .idlePollMs = 100, .backoffStepMs = 100, .backoffMaxMs = 1000, .keepAliveMs = 150, .draftExpiryMs = 100};
+    .reconnect = {.networkPollMs = 100, .backoffStepMs = 100, .backoffMaxMs = 1000},
+    .keepAliveMs = 150,
+    .draftExpiryMs = 100};
 
 inline std::string Host(uint16_t port) { return "127.0.0.1:" + std::to_string(port); }
 

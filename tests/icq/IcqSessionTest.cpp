@@ -144,7 +144,7 @@ TEST_F(IcqSessionTest, ServerDisconnectionLeavesTheAccountOffline) {
 // Servers say their last words and hang up at once. Each start must hear them: the redirect
 // followed, the account kept offline after a sign-in elsewhere, the refusal shown.
 TEST_F(IcqSessionTest, WhatAServerSaysJustBeforeItHangsUpIsHeard) {
-  timings_.backoffStepMs = 60000;  // a word lost would show as a wait here, not as a quiet retry
+  timings_.reconnect.backoffStepMs = 60000;  // a word lost would show as a wait here, not as a quiet retry
   OscarServer redirecting(OscarServer::Script{.closeAfterLoginReply = true});
   OscarServer refusing(OscarServer::Script{.refusalCode = 0x0018, .closeAfterLoginReply = true});
   for (int round = 1; round <= 50; ++round) {

@@ -84,9 +84,7 @@ class MsnPeer {
 
   test::TempFolder folder;
   // Quick, so that tests wait little; a test may change them before Start.
-  MsnTimings timings{.networkPollMs = 100,
-                     .backoffStepMs = 100,
-                     .backoffMaxMs = 1000,
+  MsnTimings timings{.reconnect = {.networkPollMs = 100, .backoffStepMs = 100, .backoffMaxMs = 1000},
                      .keepAliveMs = 100,
                      .switchboardIdleMs = 300,
                      .activityExpiryMs = 200,

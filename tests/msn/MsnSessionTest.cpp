@@ -167,7 +167,7 @@ TEST_F(MsnSessionTest, TheServerSignsTheAccountOut) {
 // Servers say their last words and hang up at once. Each start must hear them: the redirect
 // followed at once, and the account kept offline after a sign-out.
 TEST_F(MsnSessionTest, WhatTheServerSaysJustBeforeItHangsUpIsHeard) {
-  peer_.timings.backoffStepMs = 60000;  // a word lost would show as a wait here, not as a quiet retry
+  peer_.timings.reconnect.backoffStepMs = 60000;  // a word lost would show as a wait here, not as a quiet retry
   for (int round = 1; round <= 50; ++round) {
     SCOPED_TRACE(round);
     const bool elsewhere = round % 2 == 0;
