@@ -157,7 +157,7 @@ void MsnConversation::RunTypingExpiry(std::weak_ptr<MsnConversation> self, std::
       waitMs = expiry.nextMs;
     }
     const uint32_t timeout = waitMs ? *waitMs + kExpirySlackMs : platform::kInfinite;
-    if (platform::WaitAny({typing.get(), stop.get()}, timeout) == 1) return;
+    if (platform::WaitFirst({typing.get(), stop.get()}, timeout) == stop.get()) return;
   }
 }
 
