@@ -138,7 +138,9 @@ void BM_ReceiveTexts(benchmark::State& state) {
       break;
     }
     sent += count;
-    if (!rig.progress->WaitForTexts(sent)) {
+    // Announced, and stored too: the history is written beside the events.
+    const auto history = rig.session->Conversations().List().front()->History();
+    if (!rig.progress->WaitForTexts(sent) || !history || !rig.application.History().Flush(*history, 30000)) {
       state.SkipWithError("messages went missing");
       break;
     }

@@ -12,6 +12,7 @@
 #include "core/ApplicationServices.h"
 #include "core/DelayedPoster.h"
 #include "core/EventHub.h"
+#include "core/HistoryWriter.h"
 #include "core/Settings.h"
 #include "core/UiDispatcher.h"
 #include "platform/Event.h"
@@ -90,6 +91,8 @@ class Application {
   [[nodiscard]] uint32_t TextCodePage() const { return textCodePage_.load(); }
 
   [[nodiscard]] const ApplicationServices& Services() const { return services_; }
+  // Where both engines store messages and the windows read them back.
+  [[nodiscard]] HistoryWriter& History() { return history_; }
   [[nodiscard]] const SettingsEnvironment& Environment() const { return environment_; }
 
  private:
@@ -99,6 +102,8 @@ class Application {
   const SettingsEnvironment environment_;
   const std::shared_ptr<UiDispatcher> dispatcher_;
   const ApplicationServices services_;
+  // Declared early, so it is destroyed late: it writes what is queued once the sessions are gone.
+  HistoryWriter history_;
 
   // Guards the settings reference, the sessions and writes of the network state word.
   mutable std::mutex mutex_;

@@ -60,8 +60,9 @@ bool WriteParticipantsFile(const Conversation& conversation, const std::vector<s
 
 }  // namespace
 
-bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16string_view senderId,
-                   std::u16string_view text, const HistoryTimings& timings) {
+bool AppendMessages(Conversation& conversation, std::span<const PendingMessage> messages,
+                    const HistoryTimings& timings) {
+  if (messages.empty()) return true;
   if (auto participants = conversation.TakePendingParticipants()) {
     if (!WriteParticipantsFile(conversation, *participants, timings)) {
       conversation.MarkParticipantsFilePending();
@@ -69,28 +70,31 @@ bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16
     }
   }
   const HistoryPaths& paths = conversation.Paths();
-  if (text.size() > kMaxFileOffset / 2) return false;
-  const auto textLength = static_cast<uint32_t>(text.size() * 2);
 
-  // The text file stays locked until the index record is written, so that clearing the history
+  // The text file stays locked until the index records are written, so that clearing the history
   // or another append can never come between a text and its record.
   auto textFile = OpenForWriting(paths.textFile, paths.accountFolder, timings);
   if (!textFile) return false;
   const std::optional<uint64_t> textSize = textFile->Size();
   if (!textSize) return false;
-  std::vector<uint8_t> entry;
-  entry.reserve(size_t{textLength} + 6);
-  if (*textSize == 0) entry.assign(std::begin(kByteOrderMark), std::end(kByteOrderMark));
-  const uint64_t offset = *textSize + entry.size();
-  // A wrapped 32-bit offset would point the record at some older message.
-  if (offset > kMaxFileOffset) return false;
-  AppendUtf16Le(entry, text);
-  AppendUtf16Le(entry, u"\r\n");
+  std::vector<uint8_t> entries;
+  if (*textSize == 0) entries.assign(std::begin(kByteOrderMark), std::end(kByteOrderMark));
+  std::vector<IndexRecord> records;
+  records.reserve(messages.size());
+  for (const PendingMessage& message : messages) {
+    const uint64_t offset = *textSize + entries.size();
+    // A wrapped 32-bit offset would point the record at some older message.
+    if (message.text.size() > kMaxFileOffset / 2 || offset > kMaxFileOffset) return false;
+    const auto textLength = static_cast<uint32_t>(message.text.size() * 2);
+    AppendUtf16Le(entries, message.text);
+    AppendUtf16Le(entries, u"\r\n");
+    records.push_back({message.time, message.sender, static_cast<uint32_t>(offset), textLength});
+  }
   const auto undoText = [&] {
     (void)textFile->Truncate(*textSize);
     return false;
   };
-  if (!textFile->WriteAt(*textSize, entry)) return undoText();
+  if (!textFile->WriteAt(*textSize, entries)) return undoText();
 
   auto indexFile = OpenForWriting(paths.indexFile, {}, timings);
   if (!indexFile) return undoText();
@@ -104,15 +108,22 @@ bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16
     const auto header = EncodeIndexHeader();
     bytes.assign(header.begin(), header.end());
   }
-  const auto record =
-      EncodeIndexRecord({time, conversation.SenderPosition(senderId), static_cast<uint32_t>(offset), textLength});
-  bytes.insert(bytes.end(), record.begin(), record.end());
+  for (const IndexRecord& record : records) {
+    const auto encoded = EncodeIndexRecord(record);
+    bytes.insert(bytes.end(), encoded.begin(), encoded.end());
+  }
   if (!indexFile->WriteAt(whole, bytes)) {
     (void)indexFile->Truncate(whole);
     return undoText();
   }
   if (!indexFile->Close()) return undoText();
   return true;
+}
+
+bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16string_view senderId,
+                   std::u16string_view text, const HistoryTimings& timings) {
+  const PendingMessage message{time, conversation.SenderPosition(senderId), std::u16string(text)};
+  return AppendMessages(conversation, std::span(&message, 1), timings);
 }
 
 std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,10 +28,20 @@ struct HistoryTimings {
   uint32_t lockWaitLimitMs = 5000;
 };
 
-// Appends a message to the conversation's text and index files, creating the account folder
-// (one level) and the files when missing. Either the whole message is stored or, on failure,
-// nothing; false also when a file stayed locked for the whole wait. Called on the engines'
-// threads.
+// One message to store, its sender already placed in the participant list.
+struct PendingMessage {
+  MessageTime time;
+  uint8_t sender = 0;
+  std::u16string text;
+};
+
+// Appends messages, in order, to the conversation's text and index files, creating the account
+// folder (one level) and the files when missing; each file is opened and locked once for all of
+// them. Either every message is stored or, on failure, none; false also when a file stayed locked
+// for the whole wait.
+[[nodiscard]] bool AppendMessages(Conversation& conversation, std::span<const PendingMessage> messages,
+                                  const HistoryTimings& timings = {});
+// One message, its sender placed now.
 [[nodiscard]] bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16string_view senderId,
                                  std::u16string_view text, const HistoryTimings& timings = {});
 

@@ -66,12 +66,8 @@ void IcqListService::OnAuthorizationRequest(const SnacCommand& snac) {
   message->time = core::LocalNow();
   message->text = application_.Text("authorization_request") + u": " + request->reason;
   if (hooks_.conversationWith) {
-    if (const auto conversation = hooks_.conversationWith(request->uin)) {
-      const std::u16string sender(request->uin.begin(), request->uin.end());
-      if (!core::AppendMessage(*conversation, message->time, sender, message->text)) {
-        platform::Log("ICQ: could not store an authorization request in the history");
-      }
-    }
+    const std::u16string sender(request->uin.begin(), request->uin.end());
+    application_.History().Append(hooks_.conversationWith(request->uin), message->time, sender, message->text);
   }
   application_.PostEvent(
       core::MakeEvent(core::EventCode::IcqMessageReceived, std::shared_ptr<const IcqMessage>(message)));

@@ -92,11 +92,7 @@ IcqMessaging::Sending IcqMessaging::SendMessage(std::string_view uin, std::u16st
   }
   changed_.notify_all();
   hooks_.sendOnBos(std::move(frame));
-  if (const auto conversation = hooks_.conversationWith(std::string(uin))) {
-    if (!core::AppendMessage(*conversation, core::LocalNow(), u"", text)) {
-      platform::Log("ICQ: could not store a sent message in the history");
-    }
-  }
+  application_.History().Append(hooks_.conversationWith(std::string(uin)), core::LocalNow(), u"", std::u16string(text));
   return {SendResult::Sent, cookie};
 }
 
@@ -191,11 +187,8 @@ void IcqMessaging::Deliver(IcqMessage message) {
     const int32_t status = message.senderStatus == 0xFFFFFFFF ? -1 : static_cast<int32_t>(message.senderStatus);
     list_.Update(message.senderUin, [status](IcqContact& contact) { contact.status = status; });
   }
-  if (const auto conversation = hooks_.conversationWith(message.senderUin)) {
-    if (!core::AppendMessage(*conversation, message.time, platform::AsciiToUtf16(message.senderUin), message.text)) {
-      platform::Log("ICQ: could not store a received message in the history");
-    }
-  }
+  application_.History().Append(hooks_.conversationWith(message.senderUin), message.time,
+                                platform::AsciiToUtf16(message.senderUin), message.text);
   if (!silent) {
     const auto values = application_.GetSettings()->Values();
     if (const auto& notifier = application_.Services().notifier) {

@@ -286,9 +286,7 @@ void MsnConversations::OnTextDelivered(const MsnTextDeliveredEvent& delivered) {
     UpdatePartner(*conversation, [](MsnContact& contact) { contact.unsentText.clear(); });
     history = conversation->history_;
   }
-  if (history && !core::AppendMessage(*history, delivered.time, accountEmail_, delivered.text)) {
-    platform::Log("MSN: could not store a sent message in the history");
-  }
+  application_.History().Append(history, delivered.time, accountEmail_, delivered.text);
   Refresh();
 }
 

@@ -346,9 +346,7 @@ void MsnConversations::OnTextReceived(const MsnTextReceivedEvent& received) {
     }
     history = conversation->history_;
   }
-  if (history && !core::AppendMessage(*history, core::LocalNow(), received.sender, received.text)) {
-    platform::Log("MSN: could not store a received message in the history");
-  }
+  application_.History().Append(history, core::LocalNow(), received.sender, received.text);
   const auto values = application_.GetSettings()->Values();
   if (const auto& notifier = application_.Services().notifier) {
     if (values.sound) notifier->PlaySound(application_.Environment().programFolder / "Sounds" / "MSN_Message.wav");

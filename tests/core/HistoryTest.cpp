@@ -12,6 +12,7 @@
 #include "core/HistoryFileName.h"
 #include "core/HistoryIndex.h"
 #include "core/HistoryStore.h"
+#include "core/HistoryWriter.h"
 #include "platform/TextCodec.h"
 #include "support/TempFolder.h"
 
@@ -243,6 +244,35 @@ TEST_F(HistoryTest, ConcurrentAppendsAndReadsKeepEveryMessage) {
     for (auto& text : Texts(ReadPage(chat, skip))) texts.insert(text);
   }
   EXPECT_EQ(texts.size(), 200u);
+}
+
+// The engines append through the writer: on their own threads, never waiting for a file.
+TEST_F(HistoryTest, TheWriterNeverWaitsForAFileKeepsEachConversationsOrderAndLosesNothingAtTheEnd) {
+  auto ann = std::make_shared<Conversation>(history_, u"1", std::vector<std::u16string>{u"1", u"ann"}, u"");
+  auto bob = std::make_shared<Conversation>(history_, u"1", std::vector<std::u16string>{u"1", u"bob"}, u"");
+  {
+    HistoryWriter writer({.lockRetryMs = 5, .lockWaitLimitMs = 5000});
+    ASSERT_TRUE(AppendMessage(*ann, kTime, u"", u"first"));
+    const int holder = open(ann->Paths().textFile.c_str(), O_RDONLY);
+    ASSERT_EQ(flock(holder, LOCK_EX), 0);
+    for (int i = 0; i < 30; ++i) {
+      writer.Append(i % 3 == 0 ? ann : bob, kTime, i % 2 == 0 ? u"" : u"bob", AsciiToUtf16(std::to_string(i)));
+    }
+    // Appending came back although Ann's file is locked: her messages are still waiting.
+    EXPECT_FALSE(writer.Flush(*ann, 0));
+    close(holder);
+    EXPECT_EQ(Texts(writer.ReadPage(*ann, 0)),
+              (std::vector<std::u16string>{u"27", u"24", u"21", u"18", u"15", u"12", u"9", u"6", u"3", u"0"}));
+    const auto page = writer.ReadPage(*bob, 0);
+    ASSERT_TRUE(page && page->size() == 10);
+    EXPECT_EQ(page->front().text, u"29");
+    EXPECT_EQ(page->front().sender, 1);  // placed when appended: "bob" is the partner
+    EXPECT_EQ(page->at(1).sender, 0);
+    for (int i = 30; i < 60; ++i) writer.Append(bob, kTime, u"", AsciiToUtf16(std::to_string(i)));
+  }
+  // The writer went with messages still queued: they were written first.
+  EXPECT_EQ(Texts(ReadPage(*bob, 0)).front(), u"59");
+  EXPECT_EQ(fs::file_size(bob->Paths().indexFile), kIndexHeaderSize + 50 * kIndexRecordSize);
 }
 
 TEST(MessageTimeTest, TodayShowsOnlyTheTime) {

@@ -129,7 +129,7 @@ TEST_F(IcqListSessionTest, AuthorizationTrafficBothWays) {
   ASSERT_TRUE(server.SendAuthorizationRequest("777", "hi, it's me"));
   ASSERT_TRUE(ui_->WaitFor(EventCode::IcqMessageReceived));
   EXPECT_TRUE(list.List().Find("777").has_value());
-  const auto history = core::ReadPage(*Session().ConversationWith("777"), 0);
+  const auto history = application_->History().ReadPage(*Session().ConversationWith("777"), 0);
   ASSERT_TRUE(history.has_value());
   ASSERT_EQ(history->size(), 1u);
   EXPECT_EQ(history->at(0).text, u"Authorization request: hi, it's me");

@@ -67,7 +67,7 @@ class Peer {
   IcqSession& Session() { return dynamic_cast<IcqSession&>(*application_->IcqSession()); }
   std::optional<IcqContact> Contact(const std::string& uin) { return Session().ContactList().List().Find(uin); }
   std::vector<core::HistoryMessage> History(const std::string& uin) {
-    return core::ReadPage(*Session().ConversationWith(uin), 0).value_or(std::vector<core::HistoryMessage>{});
+    return application_->History().ReadPage(*Session().ConversationWith(uin), 0).value_or(std::vector<core::HistoryMessage>{});
   }
   std::vector<std::shared_ptr<const IcqMessage>> Received() const {
     std::vector<std::shared_ptr<const IcqMessage>> messages;

@@ -48,6 +48,15 @@ class Account {
     chat.SetUnsentText(std::move(text));
     return chat.SendText();
   }
+  // Newest first, as the history gives them: (sender position, text).
+  std::vector<std::pair<int, std::u16string>> History(const MsnConversation& chat) {
+    std::vector<std::pair<int, std::u16string>> messages;
+    if (const auto history = chat.History()) {
+      for (const auto& message : peer.application->History().ReadPage(*history, 0).value_or(std::vector<core::HistoryMessage>{}))
+        messages.emplace_back(message.sender, message.text);
+    }
+    return messages;
+  }
 
   MsnServer server;
   PassportServer passport;
@@ -66,15 +75,6 @@ class Account {
   }
 };
 
-// Newest first, as the history gives them: (sender position, text).
-std::vector<std::pair<int, std::u16string>> History(const MsnConversation& chat) {
-  std::vector<std::pair<int, std::u16string>> messages;
-  if (const auto history = chat.History()) {
-    for (const auto& message : core::ReadPage(*history, 0).value_or(std::vector<core::HistoryMessage>{}))
-      messages.emplace_back(message.sender, message.text);
-  }
-  return messages;
-}
 
 // The name in the first MsnSendFailed the user interface got; empty when none came.
 std::u16string FailedConversation(const test::RecordingListener& ui) {
@@ -112,7 +112,7 @@ TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchb
   const std::string payload = "Content-Type: text/plain; charset=UTF-8\r\nMIME-Version: 1.0\r\n\r\nHello, Bob \u263A";
   EXPECT_EQ(lines[2], "MSG 3 A " + std::to_string(payload.size()));
   EXPECT_EQ(log.lines.back().payload, payload);
-  EXPECT_EQ(History(*chat), (std::vector<std::pair<int, std::u16string>>{{0, u"Hello, Bob \u263A"}}));
+  EXPECT_EQ(alice.History(*chat), (std::vector<std::pair<int, std::u16string>>{{0, u"Hello, Bob \u263A"}}));
   EXPECT_FALSE(alice.Contact(kBob).sending);
   EXPECT_EQ(alice.Contact(kBob).unsentText, u"");
 
@@ -120,7 +120,7 @@ TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchb
   ASSERT_TRUE(alice.Send(*chat, u"again"));
   ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextDelivered, 2));
   EXPECT_TRUE(switchboards.Snapshot().LinesOf(connection).back().starts_with("MSG 4 A "));
-  EXPECT_EQ(History(*chat).size(), 2u);
+  EXPECT_EQ(alice.History(*chat).size(), 2u);
 
   // The server closes it; the next message asks for another.
   ASSERT_TRUE(switchboards.Drop(connection));
@@ -182,7 +182,7 @@ TEST(MsnConversationTest, AnUnacknowledgedMessageIsReportedOnceItsTimeIsUpAndCan
     EXPECT_EQ(FailedConversation(*alice.peer.ui), u"bob@example.com");
     EXPECT_FALSE(alice.Contact(kBob).sending);
     EXPECT_EQ(alice.Contact(kBob).unsentText, u"lost");  // kept for another try
-    EXPECT_TRUE(History(*chat).empty());
+    EXPECT_TRUE(alice.History(*chat).empty());
     EXPECT_TRUE(chat->SendText());
     EXPECT_TRUE(alice.server.WaitFor([&](const auto& log) { return log.Count("XFR") == c.xfrAfterRetry; }));
     EXPECT_EQ(alice.peer.core->Count(EventCode::MsnTextDelivered), 0u);
@@ -247,7 +247,7 @@ TEST(MsnConversationTest, TypingGoesOutSpacedAndOnlyWithTextAndAContactsNoticeLa
   ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextReceived));
   EXPECT_FALSE(alice.Contact(kBob).typing);
   EXPECT_TRUE(alice.Contact(kBob).unread);
-  EXPECT_EQ(History(*chat).front(), (std::pair<int, std::u16string>{1, u"Hi, Alice"}));
+  EXPECT_EQ(alice.History(*chat).front(), (std::pair<int, std::u16string>{1, u"Hi, Alice"}));
   EXPECT_EQ(alice.peer.notifier->sounds, 1);
   EXPECT_EQ(alice.peer.notifier->vibrations, 1);
 
@@ -256,8 +256,8 @@ TEST(MsnConversationTest, TypingGoesOutSpacedAndOnlyWithTextAndAContactsNoticeLa
       switchboards.Say(connection, kBob, "MIME-Version: 1.0\r\nContent-Type: text/plain; charset=UTF-8\r\nheadless"));
   ASSERT_TRUE(switchboards.Say(connection, kBob, MsnSwitchboardServer::TextPayload("after")));
   ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextReceived, 2));
-  EXPECT_EQ(History(*chat).size(), 4u);
-  EXPECT_EQ(History(*chat).front().second, u"after");
+  EXPECT_EQ(alice.History(*chat).size(), 4u);
+  EXPECT_EQ(alice.History(*chat).front().second, u"after");
   ExpectNoViolations(switchboards, {&alice});
 }
 
@@ -294,8 +294,8 @@ TEST(MsnConversationTest, AThirdPersonMakesAMultiPartyConversationThatEndsWhenTh
 
   ASSERT_TRUE(switchboards.Say(connection, kCarol, MsnSwitchboardServer::TextPayload("Hello, all")));
   ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextReceived));
-  EXPECT_EQ(History(*chat), (std::vector<std::pair<int, std::u16string>>{{2, u"Hello, all"}}));
-  EXPECT_EQ(core::ReadPage(*oneToOne, 0)->size(), 1u);  // Bob's own history keeps the one-to-one part
+  EXPECT_EQ(alice.History(*chat), (std::vector<std::pair<int, std::u16string>>{{2, u"Hello, all"}}));
+  EXPECT_EQ(alice.peer.application->History().ReadPage(*oneToOne, 0)->size(), 1u);  // Bob's own history keeps the one-to-one part
   EXPECT_TRUE(chat->Unread());
 
   ASSERT_TRUE(switchboards.Leave(connection, kBob));
@@ -395,8 +395,8 @@ TEST(MsnConversationTest, TwoMessengersTalkBothWaysAndBothKeepEveryMessage) {
   ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextReceived));
   ASSERT_TRUE(bob.peer.core->WaitFor(EventCode::MsnTextDelivered));
   using Page = std::vector<std::pair<int, std::u16string>>;
-  EXPECT_EQ(History(*aliceChat), (Page{{1, u"Hi, Alice \u00e9"}, {0, u"Hi, Bob"}}));
-  EXPECT_EQ(History(*bobChat), (Page{{0, u"Hi, Alice \u00e9"}, {1, u"Hi, Bob"}}));
+  EXPECT_EQ(alice.History(*aliceChat), (Page{{1, u"Hi, Alice \u00e9"}, {0, u"Hi, Bob"}}));
+  EXPECT_EQ(bob.History(*bobChat), (Page{{0, u"Hi, Alice \u00e9"}, {1, u"Hi, Bob"}}));
   EXPECT_EQ(alice.server.Snapshot().Count("XFR"), 1);
   EXPECT_EQ(bob.server.Snapshot().Count("XFR"), 0);
   ExpectNoViolations(switchboards, {&alice, &bob});
