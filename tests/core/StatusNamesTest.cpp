@@ -30,13 +30,5 @@ TEST(StatusNamesTest, IcqWordsReduceToTheirMostSignificantClass) {
   }
 }
 
-TEST(StatusNamesTest, MsnPresenceNumbers) {
-  const std::vector<std::pair<int32_t, std::string_view>> cases = {
-      {-1, "offline"}, {0, ""},       {1, "online"},        {2, "busy"},         {3, "idle"},     {4, "be_right_back"},
-      {5, "away"},     {6, "on_the_phone"}, {7, "out_to_lunch"}, {8, "invisible"}, {9, ""},   {-2, ""},
-  };
-  for (const auto& [presence, key] : cases) EXPECT_EQ(MsnStatusKey(presence), key) << presence;
-}
-
 }  // namespace
 }  // namespace quelt::core

@@ -127,6 +127,7 @@ TEST_F(IcqSessionTest, CachedListWithoutCheckoutSkipsTheListCheck) {
 }
 
 TEST_F(IcqSessionTest, ServerDisconnectionLeavesTheAccountOffline) {
+  timings_.reconnect.backoffStepMs = timings_.reconnect.backoffMaxMs = 50;
   OscarServer server;
   SignIn(Host(server.LoginPort()));
   ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
@@ -135,8 +136,8 @@ TEST_F(IcqSessionTest, ServerDisconnectionLeavesTheAccountOffline) {
   EXPECT_EQ(application_->TakeUserMessage(),
             u"You were disconnected.\r\nReason: 1 (signed in from another place)");
   EXPECT_EQ(Session().Presence(), -1);
-  // Longer than every back-off: no new attempt is made.
-  application_->PostEventDelayed(1500, core::MakeEvent(EventCode::Marker));
+  // Several back-offs long: no new attempt is made.
+  application_->PostEventDelayed(300, core::MakeEvent(EventCode::Marker));
   ASSERT_TRUE(core_->WaitFor(EventCode::Marker));
   EXPECT_EQ(server.LoginConnections(), 1);
 }

@@ -1,4 +1,5 @@
 // The look shipped beside the program: every set loads, and every picture it names decodes.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "platform/screen/Image.h"
@@ -93,9 +94,14 @@ TEST(ShippedLookTest, SmileySetsAreAnimatedAndKnowTheUsualForms) {
   }
 }
 
-TEST(ShippedLookTest, NotificationSoundsAreThere) {
+TEST(ShippedLookTest, NotificationSoundsAreWavesTheAudioLayerOpens) {
   for (const char* name : {"Message.wav", "MSN_Message.wav"}) {
-    EXPECT_GT(std::filesystem::file_size(kData / "Sounds" / name), 1000u) << name;
+    SDL_AudioSpec spec{};
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    ASSERT_NE(SDL_LoadWAV((kData / "Sounds" / name).c_str(), &spec, &samples, &length), nullptr) << name;
+    EXPECT_GT(length, 1000u) << name;
+    SDL_FreeWAV(samples);
   }
 }
 
