@@ -26,6 +26,9 @@ struct IcqContact {
   bool typing = false;
   bool unicodeSupport = false;
 
+  bool unread = false;             // a received message waits to be read
+  bool asksAuthorization = false;  // asked the user for authorization, not answered yet
+
   bool operator==(const IcqContact&) const = default;
 };
 

@@ -61,6 +61,10 @@ void IcqListService::OnAuthorizationRequest(const SnacCommand& snac) {
   const auto request = ParseAuthorizationRequest(snac.Data());
   if (!request || request->uin.empty()) return;
   list_.Ensure(request->uin);
+  list_.Update(request->uin, [](IcqContact& contact) {
+    contact.asksAuthorization = true;
+    contact.unread = true;
+  });
   auto message = std::make_shared<IcqMessage>();
   message->senderUin = request->uin;
   message->time = core::LocalNow();
@@ -173,6 +177,7 @@ bool IcqListService::RequestAuthorization(std::string_view uin) {
 bool IcqListService::Authorize(std::string_view uin) {
   if (!hooks_.isOnline()) return false;
   hooks_.sendOnBos(MakeAuthorizationReply(uin));
+  if (list_.Update(uin, [](IcqContact& contact) { contact.asksAuthorization = false; })) ListChanged();
   return true;
 }
 

@@ -183,10 +183,13 @@ void IcqMessaging::Deliver(IcqMessage message) {
   if (silent && message.text.empty()) return;
 
   list_.Ensure(message.senderUin);
-  if (message.hasStatus) {
-    const int32_t status = message.senderStatus == 0xFFFFFFFF ? -1 : static_cast<int32_t>(message.senderStatus);
-    list_.Update(message.senderUin, [status](IcqContact& contact) { contact.status = status; });
-  }
+  const std::optional<int32_t> status =
+      message.hasStatus ? std::optional(message.senderStatus == 0xFFFFFFFF ? -1 : static_cast<int32_t>(message.senderStatus))
+                        : std::nullopt;
+  list_.Update(message.senderUin, [status](IcqContact& contact) {
+    if (status) contact.status = *status;
+    contact.unread = true;
+  });
   application_.History().Append(hooks_.conversationWith(message.senderUin), message.time,
                                 platform::AsciiToUtf16(message.senderUin), message.text);
   if (!silent) {

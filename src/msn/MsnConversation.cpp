@@ -78,18 +78,22 @@ std::shared_ptr<core::Conversation> MsnConversation::History() const {
 }
 
 bool MsnConversation::Sending() const {
-  std::lock_guard lock(mutex_);
-  return sending_;
+  const auto owner = owner_.lock();
+  return owner && owner->Marks(*this).sending;
 }
 
 std::u16string MsnConversation::UnsentText() const {
-  std::lock_guard lock(mutex_);
-  return unsentText_;
+  const auto owner = owner_.lock();
+  return owner ? owner->Marks(*this).unsentText : std::u16string();
 }
 
 bool MsnConversation::Unread() const {
-  std::lock_guard lock(mutex_);
-  return unread_;
+  const auto owner = owner_.lock();
+  return owner && owner->Marks(*this).unread;
+}
+
+void MsnConversation::MarkRead() {
+  if (const auto owner = owner_.lock()) owner->MarkRead(*this);
 }
 
 bool MsnConversation::Waiting() const {
@@ -125,7 +129,7 @@ void MsnConversation::StopTypingThread() {
 MsnConversation::Expiry MsnConversation::ExpireTyping(uint32_t now) {
   std::lock_guard lock(mutex_);
   Expiry expiry;
-  expiry.oneToOne = participants_.size() < 2;
+  expiry.oneToOne = OneToOne();
   for (MsnParticipant& participant : participants_) {
     if (participant.typingTime == 0) continue;
     const uint32_t age = now - participant.typingTime;

@@ -46,8 +46,10 @@ class MsnConversation final : public std::enable_shared_from_this<MsnConversatio
   void Invite(const std::u16string& email);
   // Forgets the switchboards and participants; the session lets go of the conversation.
   void Close();
-  // The text in the input field: kept on the contact of a one-to-one conversation.
+  // The text in the input field.
   void SetUnsentText(std::u16string text);
+  // The chat window has shown what arrived.
+  void MarkRead();
 
   // The contact's e-mail for a one-to-one conversation, the generated name of a multi-party one.
   [[nodiscard]] std::u16string Name() const;
@@ -56,7 +58,8 @@ class MsnConversation final : public std::enable_shared_from_this<MsnConversatio
   [[nodiscard]] std::vector<int> SwitchboardIds() const;
   // The history the messages are written to: the contact's, or the multi-party log.
   [[nodiscard]] std::shared_ptr<core::Conversation> History() const;
-  // Of a multi-party conversation; a one-to-one conversation keeps these on its contact.
+  // The chat's marks. A one-to-one conversation (one that never grew) keeps them on its contact,
+  // so that they survive the conversation; one that grew keeps its own, whoever is left in it.
   [[nodiscard]] bool Sending() const;
   [[nodiscard]] std::u16string UnsentText() const;
   [[nodiscard]] bool Unread() const;
@@ -96,7 +99,7 @@ class MsnConversation final : public std::enable_shared_from_this<MsnConversatio
   std::vector<MsnParticipant> participants_;
   bool waiting_ = false;
   uint32_t attempts_ = 0;
-  // A multi-party conversation's own; a one-to-one conversation keeps them on its contact.
+  // The marks of a conversation that grew; a one-to-one conversation keeps them on its contact.
   bool sending_ = false;
   std::u16string unsentText_;
   bool unread_ = false;

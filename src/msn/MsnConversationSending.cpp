@@ -47,6 +47,27 @@ void MsnConversations::SetSending(MsnConversation& conversation, bool sending) {
   UpdatePartner(conversation, [sending](MsnContact& contact) { contact.sending = sending; });
 }
 
+MsnConversations::ConversationMarks MsnConversations::Marks(const MsnConversation& conversation) const {
+  std::lock_guard lock(mutex_);
+  std::lock_guard conversationLock(conversation.mutex_);
+  if (!conversation.OneToOne()) {
+    return {.sending = conversation.sending_, .unread = conversation.unread_, .unsentText = conversation.unsentText_};
+  }
+  const auto partner = Partner(conversation);
+  if (!partner) return {};
+  return {.sending = partner->sending, .unread = partner->unread, .unsentText = partner->unsentText};
+}
+
+void MsnConversations::MarkRead(MsnConversation& conversation) {
+  {
+    std::lock_guard lock(mutex_);
+    std::lock_guard conversationLock(conversation.mutex_);
+    if (!conversation.OneToOne()) conversation.unread_ = false;
+    UpdatePartner(conversation, [](MsnContact& contact) { contact.unread = false; });
+  }
+  Refresh();
+}
+
 std::u16string MsnConversations::UnsentText(const MsnConversation& conversation) const {
   if (!conversation.OneToOne()) return conversation.unsentText_;
   const auto partner = Partner(conversation);

@@ -68,6 +68,15 @@ class MsnConversations final : public std::enable_shared_from_this<MsnConversati
   void OnContactRemoved(std::u16string_view email);
   // Any thread: a switchboard ended.
   void OnSwitchboardClosed(int id);
+
+  // A conversation's marks, wherever they are kept.
+  struct ConversationMarks {
+    bool sending = false;
+    bool unread = false;
+    std::u16string unsentText;
+  };
+  [[nodiscard]] ConversationMarks Marks(const MsnConversation& conversation) const;
+  void MarkRead(MsnConversation& conversation);
   // Ends every conversation and its typing thread.
   void CloseAll();
 
