@@ -188,6 +188,20 @@ bool IcqListService::Refresh() {
   return true;
 }
 
+bool IcqListService::SetShowStatus(std::string_view uin, bool show) {
+  if (!list_.Update(uin, [show](IcqContact& contact) { contact.showStatus = show; })) return false;
+  if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
+  ListChanged();
+  return true;
+}
+
+bool IcqListService::SetDraft(std::string_view uin, std::u16string text, uint32_t nowTicks) {
+  if (!list_.SetDraft(uin, std::move(text), nowTicks)) return false;
+  if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
+  ListChanged();
+  return true;
+}
+
 void IcqListService::SyncPrivacy(int32_t status) {
   const uint8_t wanted = core::IcqStatusKey(static_cast<uint32_t>(status)) == "invisible" ? kPrivacyVisibleListOnly
                                                                                           : kPrivacyAllButInvisibleList;

@@ -54,6 +54,11 @@ class IcqListService {
   // Asks the server for its list unless it matches the stored date and count.
   bool Refresh();
 
+  // What the user keeps per contact, saved with the list at once: the "show status" option and
+  // the chat's unsent text. False for an unknown contact.
+  bool SetShowStatus(std::string_view uin, bool show);
+  bool SetDraft(std::string_view uin, std::u16string text, uint32_t nowTicks);
+
   // The privacy item for the status: value 3 while invisible, 4 otherwise; sent only when the
   // server holds a privacy item with another value.
   void SyncPrivacy(int32_t status);

@@ -4,77 +4,13 @@
 
 #include <regex>
 
-#include "MsnSessionFixture.h"
+#include "msn/MsnAccount.h"
 #include "core/HistoryStore.h"
 #include "msn/MsnConversationEvents.h"
-#include "support/MsnSwitchboardServer.h"
+#include "platform/Clock.h"
 
 namespace quelt::msn {
 namespace {
-
-using test::MsnSwitchboardServer;
-
-const std::string kAlice = "alice@example.com", kBob = "bob@example.com", kCarol = "carol@example.com";
-
-// One signed-in account: its notification server (which grants switchboards on `switchboards`
-// unless told not to), its Passport server and its messenger. `contacts` are on every list.
-class Account {
- public:
-  Account(MsnSwitchboardServer& switchboards, const std::string& email, const std::vector<std::string>& contacts,
-          const std::function<void(MsnTimings&)>& adjust = {}, bool grant = true)
-      : server(MakeScript(switchboards, email, contacts, grant)) {
-    passport.SetAccount(email, "secret", "t=" + email);
-    peer.timings.switchboardIdleMs = 60000;
-    if (adjust) adjust(peer.timings);
-    peer.Start(server, passport, email, "secret");
-    peer.SetStatus(1);
-  }
-
-  // Generous: two Passport sign-ins over TLS under a sanitizer take a while.
-  [[nodiscard]] bool SignedIn() { return peer.ui->WaitFor(EventCode::MsnOwnStatus, std::chrono::seconds(30)); }
-  // The contact comes online, as the server would say.
-  [[nodiscard]] bool Online(const std::string& contact) {
-    return server.Send("NLN NLN " + contact + " " + contact + " 0") &&
-           Eventually([&] { return Contact(contact).status != -1; });
-  }
-  MsnSession& Session() { return peer.Session(); }
-  MsnContact Contact(const std::string& email) {
-    return Session().Contacts().FindByEmail(platform::Utf8ToUtf16(email)).value_or(MsnContact{});
-  }
-  std::shared_ptr<MsnConversation> Open(const std::string& email) {
-    return Session().Conversations().Open(platform::Utf8ToUtf16(email));
-  }
-  bool Send(MsnConversation& chat, std::u16string text) {
-    chat.SetUnsentText(std::move(text));
-    return chat.SendText();
-  }
-  // Newest first, as the history gives them: (sender position, text).
-  std::vector<std::pair<int, std::u16string>> History(const MsnConversation& chat) {
-    std::vector<std::pair<int, std::u16string>> messages;
-    if (const auto history = chat.History()) {
-      for (const auto& message : peer.application->History().ReadPage(*history, 0).value_or(std::vector<core::HistoryMessage>{}))
-        messages.emplace_back(message.sender, message.text);
-    }
-    return messages;
-  }
-
-  MsnServer server;
-  PassportServer passport;
-  MsnPeer peer;
-
- private:
-  static MsnServer::Script MakeScript(MsnSwitchboardServer& switchboards, const std::string& email,
-                                      const std::vector<std::string>& contacts, bool grant) {
-    MsnServer::Script script;
-    script.email = email;
-    script.ticket = "t=" + email;
-    script.synReply = "1 1 " + std::to_string(contacts.size()) + " 0";
-    for (const auto& contact : contacts) script.listLines.push_back("LST N=" + contact + " F=" + contact + " C=g-" + contact + " 11");
-    if (grant) script.switchboard = [&switchboards](const std::string& who) { return switchboards.Grant(who); };
-    return script;
-  }
-};
-
 
 // The name in the first MsnSendFailed the user interface got; empty when none came.
 std::u16string FailedConversation(const test::RecordingListener& ui) {
@@ -82,13 +18,6 @@ std::u16string FailedConversation(const test::RecordingListener& ui) {
     if (const auto* failed = core::PayloadOf<MsnSendFailedEvent>(*received.event)) return failed->conversation;
   }
   return {};
-}
-
-void ExpectNoViolations(const MsnSwitchboardServer& switchboards, const std::vector<Account*>& accounts) {
-  for (const auto& violation : switchboards.Violations()) ADD_FAILURE() << "switchboard: " << violation;
-  for (Account* account : accounts) {
-    for (const auto& violation : account->server.Violations()) ADD_FAILURE() << "notification: " << violation;
-  }
 }
 
 TEST(MsnConversationTest, TheWholeRoadFromXfrToAcknowledgementThenTheSameSwitchboardThenANewOneThenOut) {
@@ -262,8 +191,9 @@ TEST(MsnConversationTest, TypingGoesOutSpacedAndOnlyWithTextAndAContactsNoticeLa
 }
 
 TEST(MsnConversationTest, AThirdPersonMakesAMultiPartyConversationThatEndsWhenTheLastOneLeaves) {
+  constexpr uint32_t kTypingExpiryMs = 600;
   MsnSwitchboardServer switchboards;
-  Account alice(switchboards, kAlice, {kBob});
+  Account alice(switchboards, kAlice, {kBob}, [](MsnTimings& timings) { timings.typingExpiryMs = kTypingExpiryMs; });
   ASSERT_TRUE(alice.SignedIn());
   ASSERT_TRUE(alice.Online(kBob));
   const auto chat = alice.Open(kBob);
@@ -298,9 +228,34 @@ TEST(MsnConversationTest, AThirdPersonMakesAMultiPartyConversationThatEndsWhenTh
   EXPECT_EQ(alice.peer.application->History().ReadPage(*oneToOne, 0)->size(), 1u);  // Bob's own history keeps the one-to-one part
   EXPECT_TRUE(chat->Unread());
 
+  // Carol goes offline and Bob alone is left: the chat stays a multi-party one with marks of its
+  // own, while a new one-to-one chat with Bob keeps its marks on Bob. Bob types in both, here
+  // first, so this notice lapses first and must leave the one-to-one chat's mark alone.
+  ASSERT_TRUE(alice.server.Send("FLN carol@example.com"));
+  ASSERT_TRUE(Eventually([&] { return chat->Participants().size() == 1; }));
+  EXPECT_TRUE(chat->IsMultiParty());
+  chat->MarkRead();
+  EXPECT_FALSE(chat->Unread());
+  const auto direct = alice.Open(kBob);
+  ASSERT_NE(direct, chat);
+  ASSERT_TRUE(alice.Send(*direct, u"only you"));
+  ASSERT_TRUE(alice.peer.core->WaitFor(EventCode::MsnTextDelivered, 2));
+  const int second = switchboards.Snapshot().ConnectionOf(kAlice);
+  ASSERT_TRUE(switchboards.Say(connection, kBob, MsnSwitchboardServer::TypingPayload(kBob)));
+  ASSERT_TRUE(Eventually([&] { return chat->Participants()[0].typingTime != 0; }));
+  EXPECT_FALSE(alice.Contact(kBob).typing);
+  platform::SleepMs(kTypingExpiryMs / 2);
+  ASSERT_TRUE(switchboards.Say(second, kBob, MsnSwitchboardServer::TypingPayload(kBob)));
+  ASSERT_TRUE(Eventually([&] { return alice.Contact(kBob).typing; }));
+  ASSERT_TRUE(Eventually([&] { return chat->Participants()[0].typingTime == 0; }));
+  EXPECT_TRUE(alice.Contact(kBob).typing);
+
   ASSERT_TRUE(switchboards.Leave(connection, kBob));
   ASSERT_TRUE(switchboards.Leave(connection, kCarol));
-  EXPECT_TRUE(Eventually([&] { return alice.Session().Conversations().List().empty(); }));
+  EXPECT_TRUE(Eventually([&] {
+    const auto open = alice.Session().Conversations().List();
+    return std::find(open.begin(), open.end(), chat) == open.end();
+  }));
   EXPECT_TRUE(switchboards.WaitFor([&](const auto& log) { return !log.connections[size_t(connection) - 1].open; }));
   ExpectNoViolations(switchboards, {&alice});
 }
