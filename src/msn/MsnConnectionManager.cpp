@@ -330,10 +330,14 @@ void MsnConnectionManager::KeepAliveStep() {
   }
   SwitchboardsEnded(ended);
   if (housekeeping_) housekeeping_();
-  if (loggedIn_.load()) {
-    const auto connection = Notification();
-    if (connection) connection->Send(MsnCommand::Outgoing("PNG"));
+  std::shared_ptr<MsnConnection> logged;
+  {
+    // Read together with the connection: the login of the one before must not ping its successor,
+    // which the machine clears the flag before making.
+    std::lock_guard lock(mutex_);
+    if (loggedIn_.load()) logged = notification_;
   }
+  if (logged) logged->Send(MsnCommand::Outgoing("PNG"));
 }
 
 }  // namespace quelt::msn
