@@ -317,14 +317,16 @@ void MsnConnectionManager::RunKeepAlive() {
 }
 
 void MsnConnectionManager::KeepAliveStep() {
-  const uint32_t now = platform::Ticks();
   std::vector<int> ended;
   {
     std::lock_guard lock(mutex_);
     for (const auto& [id, switchboard] : switchboards_) {
+      // The clock is read after the activity: one active a moment ago must not look active in
+      // the future, which the unsigned difference would take for an age of weeks.
+      const uint32_t lastActivity = switchboard->LastActivity();
+      const bool idle = platform::Ticks() - lastActivity > timings_.switchboardIdleMs;
       // One made a moment ago and not started yet is neither idle nor ended.
-      if (now - switchboard->LastActivity() > timings_.switchboardIdleMs || switchboard->HasEnded())
-        ended.push_back(id);
+      if (idle || switchboard->HasEnded()) ended.push_back(id);
     }
     for (const int id : ended) ForgetSwitchboard(id);
   }

@@ -41,6 +41,8 @@ void SocketChannel::Start() {
   std::lock_guard lock(mutex_);
   if (started_) return;
   started_ = true;
+  // Stopped before it started: it never runs, so nobody is left to stop it later.
+  if (stopRequested_.load()) return;
   running_.store(true);
   ended_.Reset();
   thread_ = std::thread([self = std::move(self)]() mutable {
@@ -58,7 +60,7 @@ void SocketChannel::Start() {
 
 void SocketChannel::Stop() {
   std::lock_guard lock(mutex_);
-  if (!running_.load()) return;
+  if (stopRequested_.load()) return;
   running_.store(false);
   stopRequested_.store(true);
   stopWake_.Signal();

@@ -33,9 +33,9 @@ class SocketChannel : public std::enable_shared_from_this<SocketChannel> {
   SocketChannel(const SocketChannel&) = delete;
   SocketChannel& operator=(const SocketChannel&) = delete;
 
-  // Starts the I/O thread unless it runs or has run already.
+  // Starts the I/O thread unless it runs or has run already, or was stopped before.
   void Start();
-  // Asks the I/O thread to end; returns at once.
+  // Asks the I/O thread to end; returns at once. Before Start it keeps the channel from running.
   void Stop();
   // Queues a farewell and ends the connection once it and everything queued before it are
   // written; returns at once. Nothing more is accepted. A stop ends it sooner.

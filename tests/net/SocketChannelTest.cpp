@@ -229,6 +229,19 @@ TEST_P(ChannelVariantTest, ConnectFailureIsReportedOnceAndSendsAreRefused) {
   EXPECT_EQ(owner_->log->Lines(), std::vector<std::string>{Report("connect failed")});
 }
 
+// A channel let go of before it started must not start later behind its owner's back.
+TEST_P(ChannelVariantTest, AChannelStoppedBeforeItStartsNeverRuns) {
+  LoopbackServer server([](int socket) { DrainUntilClosed(socket); });
+  auto channel = GetParam() == Variant::Msn
+                     ? std::shared_ptr<SocketChannel>(std::make_shared<LineChannel>(owner_, server.PortText()))
+                     : IcqChannel::Create(owner_, 1, "127.0.0.1", server.PortText(), ProxySettings{});
+  channel->Stop();
+  channel->Start();
+  EXPECT_FALSE(channel->IsRunning());
+  EXPECT_TRUE(channel->WaitUntilEnded(0));
+  EXPECT_FALSE(channel->Send(Line("late\r\n")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Variants, ChannelVariantTest, ::testing::Values(Variant::Icq, Variant::Msn));
 
 // An HTTP proxy holds the connect until the packets are queued, then serves as the peer.
