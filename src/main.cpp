@@ -1,5 +1,6 @@
 // The messenger's entry point: one copy per user, the display, the application and the
 // user-interface loop, then a bounded wait for the protocol connections to wind down.
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -20,11 +21,13 @@
 #include "platform/screen/Display.h"
 #include "resources/LookSet.h"
 #include "resources/TextResources.h"
-#include "ui/DeviceNotifier.h"
-#include "ui/DisplayUiLoop.h"
-#include "ui/MainWindow.h"
-#include "ui/MainWindowPort.h"
-#include "ui/ScreenSize.h"
+#include "ui/shell/DeviceNotifier.h"
+#include "ui/shell/DisplayUiLoop.h"
+#include "ui/shell/MainWindowPort.h"
+#include "ui/shell/ProgramWindows.h"
+#include "ui/shell/ScreenSize.h"
+#include "ui/toolkit/WindowStack.h"
+#include "ui/windows/ContactListWindow.h"
 
 namespace {
 
@@ -72,9 +75,11 @@ int RunMessenger() {
           .notifier = std::make_shared<ui::DeviceNotifier>()});
   application->Initialise();
 
-  auto window = std::make_shared<ui::MainWindow>(*application, loop, screen);
+  auto window = std::make_shared<ui::ContactListWindow>(*application, loop, screen,
+                                                        std::make_shared<ui::ApplicationAccounts>(*application),
+                                                        std::make_shared<ui::ProgramWindows>());
   dispatcher->AddUiListener(window);
-  loop.SetWindow(window);
+  loop.Windows().Push(window);
   display->Show();
   display->Raise();
   mainWindowPort.Attach(display.get(), application.get());
@@ -84,6 +89,10 @@ int RunMessenger() {
   const int exitCode = loop.Run();
 
   mainWindowPort.Detach();
+  // The windows hold the accounts' models, and through them the sessions, which must end now.
+  dispatcher->RemoveUiListener(window.get());
+  while (const auto top = loop.Windows().Top()) loop.Windows().Remove(top.get());
+  window.reset();
   claim.port.reset();
   if (!core::WaitForWorkersToEnd(kShutdownWaitMs)) {
     // Threads still winding down use the application; ending the process cuts them off.
@@ -97,6 +106,8 @@ int RunMessenger() {
 }  // namespace
 
 int main() {
+  // Names sort as the user's language sorts them.
+  std::setlocale(LC_COLLATE, "");
   try {
     return RunMessenger();
   } catch (const std::bad_alloc&) {

@@ -13,7 +13,7 @@
 #include "platform/device/Vibrator.h"
 #include "platform/device/WavPlayer.h"
 #include "support/TempFolder.h"
-#include "ui/DeviceNotifier.h"
+#include "ui/shell/DeviceNotifier.h"
 
 namespace quelt::platform {
 namespace {

@@ -15,7 +15,8 @@ extern char** environ;
 namespace quelt::test {
 
 std::unique_ptr<ChildProcess> ChildProcess::Start(const std::filesystem::path& program,
-                                                  const std::map<std::string, std::string>& overrides) {
+                                                  const std::map<std::string, std::string>& overrides,
+                                                  const std::vector<std::string>& arguments) {
   std::map<std::string, std::string> environment;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text(*entry);
@@ -41,9 +42,12 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(const std::filesystem::path& p
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
   std::string path = program.string();
-  char* argv[] = {path.data(), nullptr};
+  std::vector<std::string> words = arguments;
+  std::vector<char*> argv = {path.data()};
+  for (auto& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
   pid_t pid = -1;
-  const int result = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv, envp.data());
+  const int result = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
   if (result != 0) {

@@ -24,7 +24,8 @@ class ChildProcess {
 
   // The environment is this process's, with `overrides` applied (an empty value unsets).
   static std::unique_ptr<ChildProcess> Start(const std::filesystem::path& program,
-                                             const std::map<std::string, std::string>& overrides);
+                                             const std::map<std::string, std::string>& overrides,
+                                             const std::vector<std::string>& arguments = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

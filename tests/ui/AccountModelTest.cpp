@@ -1,11 +1,14 @@
 // The windows' view of both accounts, against the fixture servers: contacts with their marks,
 // multi-party conversations, and chats that clear what they show.
-#include "ui/model/AccountModels.h"
-
 #include <gtest/gtest.h>
 
 #include "icq/IcqSessionFixture.h"
 #include "msn/MsnAccount.h"
+#include "support/ui/FakeAccounts.h"
+#include "ui/model/AccountModels.h"
+#include "ui/shell/HeadlessUiLoop.h"
+#include "ui/toolkit/WindowStack.h"
+#include "ui/windows/ContactListWindow.h"
 
 namespace quelt::ui {
 namespace {
@@ -19,7 +22,46 @@ std::optional<ContactEntry> Find(const AccountModel& account, std::u16string_vie
   return std::nullopt;
 }
 
+// The contact list over the application's real accounts, driven by keys on the test's thread.
+class ListOnScreen {
+ public:
+  explicit ListOnScreen(core::Application& application)
+      : window_(std::make_shared<ContactListWindow>(application, loop_, ScreenSize{},
+                                                    std::make_shared<ApplicationAccounts>(application),
+                                                    std::make_shared<test::RecordingOpener>())) {
+    loop_.Windows().Push(window_);
+  }
+  ~ListOnScreen() {
+    while (const auto top = loop_.Windows().Top()) loop_.Windows().Remove(top.get());
+  }
+  bool Select(std::u16string_view id) {
+    for (int i = 0; i < 20 && window_->SelectionKey() != id; ++i) loop_.Windows().OnKey(platform::Key::Down);
+    return window_->SelectionKey() == id;
+  }
+  void Press(std::initializer_list<platform::Key> keys) {
+    for (const auto key : keys) loop_.Windows().OnKey(key);
+  }
+
+ private:
+  core::UiDispatcher dispatcher_;  // the loop is never run: keys go straight to the windows
+  HeadlessUiLoop loop_{dispatcher_, ScreenSize{}};
+  std::shared_ptr<ContactListWindow> window_;
+};
+
+using platform::Key;
+
 class IcqAccountModelTest : public icq::IcqSessionFixture {};
+
+TEST_F(IcqAccountModelTest, MovingAContactFromTheMenuEditsTheServerList) {
+  OscarServer server(OscarServer::Script{.list = {{"Friends", 1, 0, 1}, {"Work", 2, 0, 1}, {"2222", 1, 60, 0}}});
+  SignIn(icq::Host(server.LoginPort()), "SHOW_OFFLINE=TRUE\r\n");
+  ASSERT_TRUE(core_->WaitFor(core::EventCode::IcqStartupDone));
+  ListOnScreen list(*application_);
+  ASSERT_TRUE(list.Select(u"2222"));
+  list.Press({Key::RightSoft, Key::Digit1, Key::Digit4, Key::Digit1});  // menu, user, move to group, Work
+  ASSERT_TRUE(server.WaitFor([](const auto& log) { return log.Count(0x13, 0x12) == 1; }));
+  EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
+}
 
 TEST_F(IcqAccountModelTest, ContactsShowTheirMarksAndTheChatAndMenusClearThem) {
   OscarServer server(OscarServer::Script{.list = {{"Friends", 1, 0, 1}, {"2222", 1, 60, 0}}});
@@ -99,6 +141,22 @@ TEST(MsnAccountModelTest, ContactsConversationsAndChatsFollowTheSession) {
   EXPECT_FALSE(Find(msn, u"bob@example.com")->openChat);
   chat->Close();
   EXPECT_TRUE(msn::Eventually([&] { return msn.Conversations().empty(); }));
+  msn::ExpectNoViolations(switchboards, {&alice});
+}
+
+TEST(MsnAccountModelTest, BlockingAContactFromTheMenuPutsItOnTheBlockList) {
+  msn::MsnSwitchboardServer switchboards;
+  msn::Account alice(switchboards, msn::kAlice, {msn::kBob});
+  ASSERT_TRUE(alice.SignedIn());
+  ASSERT_TRUE(alice.Online(msn::kBob));
+  ListOnScreen list(*alice.peer.application);
+  ASSERT_TRUE(list.Select(u"bob@example.com"));
+  list.Press({Key::RightSoft, Key::Digit1, Key::Digit4});  // menu, user, block
+  ASSERT_TRUE(alice.server.WaitFor([](const auto& log) {
+    const auto lines = log.LinesOf(1);
+    return std::any_of(lines.begin(), lines.end(),
+                       [](const std::string& line) { return line.find(" BL N=bob@example.com") != std::string::npos; });
+  }));
   msn::ExpectNoViolations(switchboards, {&alice});
 }
 

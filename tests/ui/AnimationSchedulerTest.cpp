@@ -1,5 +1,3 @@
-#include "ui/AnimationScheduler.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,9 +8,10 @@
 #include <mutex>
 #include <vector>
 
-#include "support/GifBytes.h"
 #include "platform/screen/Image.h"
+#include "support/GifBytes.h"
 #include "support/TempFolder.h"
+#include "ui/toolkit/AnimationScheduler.h"
 
 namespace quelt::ui {
 namespace {

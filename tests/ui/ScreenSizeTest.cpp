@@ -1,8 +1,7 @@
-#include "ui/ScreenSize.h"
-
 #include <gtest/gtest.h>
 
 #include "support/TempFolder.h"
+#include "ui/shell/ScreenSize.h"
 
 namespace quelt::ui {
 namespace {

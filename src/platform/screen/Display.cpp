@@ -62,8 +62,6 @@ int ScaleFor(int screenWidth, int screenHeight) {
 
 struct Display::State {
   SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
   int width = 0;
   int height = 0;
   Uint32 wakeType = 0;
@@ -71,8 +69,6 @@ struct Display::State {
   std::atomic<bool> wakePending{false};
 
   ~State() {
-    if (texture != nullptr) SDL_DestroyTexture(texture);
-    if (renderer != nullptr) SDL_DestroyRenderer(renderer);
     if (window != nullptr) SDL_DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
   }
@@ -82,8 +78,20 @@ Display::Display(std::unique_ptr<State> state) : state_(std::move(state)) {}
 Display::~Display() = default;
 
 std::unique_ptr<Display> Display::Open(std::string_view title, int screenWidth, int screenHeight, std::string& error) {
+  // The window surface is drawn in software and shown with the window system's own calls: asked
+  // for no texture, SDL never loads a 3D stack just to copy pixels to the screen.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     error = SDL_GetError();
+    return nullptr;
+  }
+  // Without a display SDL falls back to drivers that show nothing; those only when asked for.
+  const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const std::string_view current = driver != nullptr ? driver : "";
+  if ((requested == nullptr || *requested == '\0') && (current == "offscreen" || current == "dummy")) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    error = "no display";
     return nullptr;
   }
   auto state = std::make_unique<State>();
@@ -93,29 +101,14 @@ std::unique_ptr<Display> Display::Open(std::string_view title, int screenWidth, 
   const std::string titleText(title);
   state->window = SDL_CreateWindow(titleText.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                    screenWidth * scale, screenHeight * scale, SDL_WINDOW_HIDDEN);
-  if (state->window == nullptr) {
-    error = SDL_GetError();
-    return nullptr;
-  }
-  state->renderer = SDL_CreateRenderer(state->window, -1, 0);
-  if (state->renderer == nullptr) state->renderer = SDL_CreateRenderer(state->window, -1, SDL_RENDERER_SOFTWARE);
-  if (state->renderer == nullptr) {
-    error = SDL_GetError();
-    return nullptr;
-  }
-  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");  // keep the handset's pixels sharp
-  SDL_RenderSetLogicalSize(state->renderer, screenWidth, screenHeight);
-  SDL_RenderSetIntegerScale(state->renderer, SDL_TRUE);
-  state->texture = SDL_CreateTexture(state->renderer, SDL_PIXELFORMAT_XRGB8888, SDL_TEXTUREACCESS_STREAMING,
-                                     screenWidth, screenHeight);
   const Uint32 first = SDL_RegisterEvents(2);
-  if (state->texture == nullptr || first == static_cast<Uint32>(-1)) {
+  if (state->window == nullptr || first == static_cast<Uint32>(-1)) {
     error = SDL_GetError();
     return nullptr;
   }
   state->wakeType = first;
   state->activateType = first + 1;
-  Log("display open: %dx%d shown at x%d", screenWidth, screenHeight, scale);
+  Log("display open (%s): %dx%d shown at x%d", driver != nullptr ? driver : "?", screenWidth, screenHeight, scale);
   return std::unique_ptr<Display>(new Display(std::move(state)));
 }
 
@@ -128,48 +121,71 @@ void Display::Raise() {
 }
 
 void Display::Present(const Surface& screen) {
-  const SDL_Surface* raw = screen.Raw();
+  SDL_Surface* raw = screen.Raw();
   if (raw->w != state_->width || raw->h != state_->height) return;
-  SDL_UpdateTexture(state_->texture, nullptr, raw->pixels, raw->pitch);
-  SDL_SetRenderDrawColor(state_->renderer, 0, 0, 0, 255);
-  SDL_RenderClear(state_->renderer);
-  SDL_RenderCopy(state_->renderer, state_->texture, nullptr, nullptr);
-  SDL_RenderPresent(state_->renderer);
+  SDL_Surface* window = SDL_GetWindowSurface(state_->window);
+  if (window == nullptr) return;
+  // The largest whole factor that fits, centred; what it leaves is black.
+  const int scale = std::max(1, std::min(window->w / state_->width, window->h / state_->height));
+  const SDL_Rect target{(window->w - state_->width * scale) / 2, (window->h - state_->height * scale) / 2,
+                        state_->width * scale, state_->height * scale};
+  if (target.x > 0 || target.y > 0) SDL_FillRect(window, nullptr, SDL_MapRGB(window->format, 0, 0, 0));
+  SDL_Rect destination = target;
+  SDL_BlitScaled(raw, nullptr, window, &destination);
+  SDL_UpdateWindowSurface(state_->window);
 }
 
-InputEvent Display::WaitInput() {
+std::optional<InputEvent> Display::WaitInput(uint32_t timeoutMs) {
   SDL_Event event;
+  const Uint32 start = SDL_GetTicks();
   while (true) {
-    if (SDL_WaitEvent(&event) == 0) continue;
+    const Uint32 waited = SDL_GetTicks() - start;
+    if (timeoutMs != kForever && waited >= timeoutMs) return std::nullopt;
+    const int got = timeoutMs == kForever ? SDL_WaitEvent(&event)
+                                          : SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs - waited));
+    if (got == 0) {
+      if (timeoutMs == kForever) continue;
+      return std::nullopt;
+    }
     if (event.type == state_->wakeType) {
       // Cleared before the drain that follows, so a post made during it wakes us again.
       state_->wakePending.store(false);
-      return {.kind = InputEvent::Kind::Wake};
+      return InputEvent{.kind = InputEvent::Kind::Wake};
     }
-    if (event.type == state_->activateType) return {.kind = InputEvent::Kind::Activate};
+    if (event.type == state_->activateType) return InputEvent{.kind = InputEvent::Kind::Activate};
     switch (event.type) {
-      case SDL_QUIT: return {.kind = InputEvent::Kind::Quit};
+      case SDL_QUIT: return InputEvent{.kind = InputEvent::Kind::Quit};
       case SDL_KEYDOWN: {
         const Key key = KeyFor(event.key.keysym);
-        if (key != Key::None) return {.kind = InputEvent::Kind::Key, .key = key};
+        if (key != Key::None) return InputEvent{.kind = InputEvent::Kind::Key, .key = key};
         break;
       }
       case SDL_TEXTINPUT: {
-        return {.kind = InputEvent::Kind::Text, .text = Utf8ToUtf16(event.text.text)};
+        return InputEvent{.kind = InputEvent::Kind::Text, .text = Utf8ToUtf16(event.text.text)};
       }
       case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT) {
-          return {.kind = InputEvent::Kind::Click, .x = event.button.x, .y = event.button.y};
+          const auto [x, y] = ScreenPoint(event.button.x, event.button.y);
+          return InputEvent{.kind = InputEvent::Kind::Click, .x = x, .y = y};
         }
         break;
       case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
-          return {.kind = InputEvent::Kind::Redraw};
+          return InputEvent{.kind = InputEvent::Kind::Redraw};
         }
         break;
       default: break;
     }
   }
+}
+
+std::pair<int, int> Display::ScreenPoint(int windowX, int windowY) const {
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(state_->window, &width, &height);
+  const int scale = std::max(1, std::min(width / state_->width, height / state_->height));
+  return {(windowX - (width - state_->width * scale) / 2) / scale,
+          (windowY - (height - state_->height * scale) / 2) / scale};
 }
 
 void Display::PostWake() {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/screen/Input.h"
 
@@ -27,8 +30,9 @@ class Display {
   void Raise();
   void Present(const Surface& screen);
 
-  // Blocks until something happens.
-  [[nodiscard]] InputEvent WaitInput();
+  static constexpr uint32_t kForever = 0xFFFFFFFFu;
+  // Blocks until something happens, or for at most timeoutMs (nothing then).
+  [[nodiscard]] std::optional<InputEvent> WaitInput(uint32_t timeoutMs = kForever);
 
   // Any thread. Wakes coalesce: while one is outstanding, more add nothing, so a busy main
   // thread cannot overflow the window system's queue.
@@ -36,6 +40,9 @@ class Display {
   void PostActivate();
 
  private:
+  // A point of the desktop window in the handset screen's pixels.
+  [[nodiscard]] std::pair<int, int> ScreenPoint(int windowX, int windowY) const;
+
   struct State;
   explicit Display(std::unique_ptr<State> state);
   std::unique_ptr<State> state_;

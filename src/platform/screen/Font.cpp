@@ -93,17 +93,15 @@ int Font::TextWidth(std::u16string_view text) const {
 }
 
 void Font::Draw(Surface& surface, int x, int y, std::u16string_view text, Color color, const Rect& clip) const {
-  if (text.empty() || clip.width <= 0 || clip.height <= 0) return;
+  if (clip.width <= 0 || clip.height <= 0) return;
+  if (const auto rendered = Render(text, color)) surface.Draw(*rendered, x, y, clip);
+}
+
+std::unique_ptr<Surface> Font::Render(std::u16string_view text, Color color) const {
+  if (text.empty()) return nullptr;
   const auto units = ToUcs2(text);
-  SDL_Surface* rendered =
-      TTF_RenderUNICODE_Blended(handle_->font, units.data(), SDL_Color{color.r, color.g, color.b, 255});
-  if (rendered == nullptr) return;
-  SDL_Rect clipRect{clip.x, clip.y, clip.width, clip.height};
-  SDL_SetClipRect(surface.Raw(), &clipRect);
-  SDL_Rect target{x, y, rendered->w, rendered->h};
-  SDL_BlitSurface(rendered, nullptr, surface.Raw(), &target);
-  SDL_SetClipRect(surface.Raw(), nullptr);
-  SDL_FreeSurface(rendered);
+  return Surface::Adopt(
+      TTF_RenderUNICODE_Blended(handle_->font, units.data(), SDL_Color{color.r, color.g, color.b, 255}));
 }
 
 }  // namespace quelt::platform

@@ -25,6 +25,8 @@ class Font {
 
   // Draws the text with its top-left corner at (x, y), clipped to `clip`.
   void Draw(Surface& surface, int x, int y, std::u16string_view text, Color color, const Rect& clip) const;
+  // The text rendered once, to be drawn many times; nothing for empty text.
+  [[nodiscard]] std::unique_ptr<Surface> Render(std::u16string_view text, Color color) const;
 
  private:
   struct Handle;

@@ -155,13 +155,19 @@ std::optional<Color> Image::KeyColor() {
   return keyColor_;
 }
 
-void Image::Draw(Surface& target, int x, int y, int frame) {
+void Image::Draw(Surface& target, int x, int y, int frame, std::optional<Rect> clip) {
   // Held while blitting too: SDL caches the blit mapping in the source surface.
   std::lock_guard lock(mutex_);
   if (!attempted_) DecodeLocked();
   if (frame < 0 || static_cast<size_t>(frame) >= frames_.size()) return;
+  if (clip && (clip->width <= 0 || clip->height <= 0)) return;
+  if (clip) {
+    SDL_Rect clipRect{clip->x, clip->y, clip->width, clip->height};
+    SDL_SetClipRect(target.Raw(), &clipRect);
+  }
   SDL_Rect destination{x, y, 0, 0};
   SDL_BlitSurface(frames_[static_cast<size_t>(frame)].surface.get(), nullptr, target.Raw(), &destination);
+  if (clip) SDL_SetClipRect(target.Raw(), nullptr);
 }
 
 }  // namespace quelt::platform

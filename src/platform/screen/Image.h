@@ -49,9 +49,9 @@ class Image {
   // The transparent colour; none for opaque or undecodable images.
   [[nodiscard]] std::optional<Color> KeyColor();
 
-  // Draws the frame with its top-left corner at (x, y), clipped to the target. A missing or
-  // broken image, or a frame that does not exist, draws nothing.
-  void Draw(Surface& target, int x, int y, int frame = 0);
+  // Draws the frame with its top-left corner at (x, y), clipped to the target and to `clip` when
+  // given. A missing or broken image, or a frame that does not exist, draws nothing.
+  void Draw(Surface& target, int x, int y, int frame = 0, std::optional<Rect> clip = std::nullopt);
 
  private:
   struct SurfaceDeleter {

@@ -1,6 +1,7 @@
 #include "platform/screen/Surface.h"
 
 #include <SDL.h>
+#include <SDL_image.h>
 
 #include <algorithm>
 
@@ -13,7 +14,26 @@ std::unique_ptr<Surface> Surface::Create(int width, int height) {
   return std::unique_ptr<Surface>(new Surface(raw));
 }
 
+std::unique_ptr<Surface> Surface::Adopt(SDL_Surface* surface) {
+  if (surface == nullptr) return nullptr;
+  return std::unique_ptr<Surface>(new Surface(surface));
+}
+
 Surface::~Surface() { SDL_FreeSurface(surface_); }
+
+void Surface::Draw(const Surface& source, int x, int y, const Rect& clip) {
+  if (clip.width <= 0 || clip.height <= 0) return;
+  SDL_Rect clipRect{clip.x, clip.y, clip.width, clip.height};
+  SDL_SetClipRect(surface_, &clipRect);
+  SDL_Rect target{x, y, 0, 0};
+  SDL_BlitSurface(source.surface_, nullptr, surface_, &target);
+  SDL_SetClipRect(surface_, nullptr);
+}
+
+void Surface::DrawScaled(const Surface& source, const Rect& area) {
+  SDL_Rect target{area.x, area.y, area.width, area.height};
+  SDL_BlitScaled(source.surface_, nullptr, surface_, &target);
+}
 
 int Surface::Width() const { return surface_->w; }
 int Surface::Height() const { return surface_->h; }
@@ -39,6 +59,17 @@ Color Surface::PixelAt(int x, int y) const {
   Color color;
   SDL_GetRGB(pixel, surface_->format, &color.r, &color.g, &color.b);
   return color;
+}
+
+bool Surface::SavePng(const std::filesystem::path& file) const { return IMG_SavePNG(surface_, file.c_str()) == 0; }
+
+std::unique_ptr<Surface> Surface::LoadPng(const std::filesystem::path& file) {
+  SDL_Surface* loaded = IMG_Load(file.c_str());
+  if (loaded == nullptr) return nullptr;
+  SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0);
+  SDL_FreeSurface(loaded);
+  if (converted == nullptr) return nullptr;
+  return std::unique_ptr<Surface>(new Surface(converted));
 }
 
 }  // namespace quelt::platform

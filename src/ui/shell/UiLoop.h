@@ -1,0 +1,19 @@
+#pragma once
+
+namespace quelt::ui {
+
+class WindowStack;
+
+// The user-interface thread's loop: it drains the event dispatcher whenever it is woken, hands
+// keys to the top window, and presents the screen when something on it changed, at most once a
+// frame and never while nothing did.
+class UiLoop {
+ public:
+  virtual ~UiLoop() = default;
+  [[nodiscard]] virtual WindowStack& Windows() = 0;
+  // Returns the code given to Quit.
+  virtual int Run() = 0;
+  virtual void Quit(int exitCode) = 0;
+};
+
+}  // namespace quelt::ui
