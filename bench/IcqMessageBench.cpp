@@ -46,14 +46,6 @@ class MessageCounter final : public core::EventListener {
   size_t count_ = 0;
 };
 
-// A channel-1 message in code page 0 from 2222, as a server relays it.
-std::string IncomingMessage(uint32_t number) {
-  const std::string text = "Message number " + std::to_string(number) + ", of an ordinary length for a chat.";
-  const std::string fragments =
-      "\x05\x01" + U16(1) + "\x01" + "\x01\x01" + U16(uint16_t(4 + text.size())) + U16(0) + U16(0) + text;
-  return Snac(0x04, 0x07, 0, 0, U32(0xBE7C) + U32(number) + U16(1) + SenderInfo("2222", 0) + Tlv(0x0002, fragments));
-}
-
 void BM_IncomingMessageToEvent40(benchmark::State& state) {
   const size_t batch = size_t(state.range(0));
   test::OscarServer::Script script;
@@ -80,7 +72,7 @@ void BM_IncomingMessageToEvent40(benchmark::State& state) {
   }
 
   std::vector<std::string> messages;
-  for (uint32_t i = 0; i < batch; ++i) messages.push_back(IncomingMessage(i));
+  for (uint32_t i = 0; i < batch; ++i) messages.push_back(ChannelOneMessage(i, "2222"));
   const auto history = dynamic_cast<icq::IcqSession&>(*application.IcqSession()).ConversationWith("2222");
   size_t delivered = 0;
   bench::CpuTimes cpu;

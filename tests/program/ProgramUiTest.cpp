@@ -8,6 +8,7 @@
 #include "support/ChildProcess.h"
 #include "support/OscarServer.h"
 #include "support/TempFolder.h"
+#include "support/XServer.h"
 
 namespace quelt {
 namespace {
@@ -16,31 +17,7 @@ using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::OscarServer;
 
-constexpr char kXvfb[] = "/usr/bin/Xvfb";
 constexpr char kXdotool[] = "/usr/bin/xdotool";
-
-// Xvfb on the first free display number from 50 on.
-class XServer {
- public:
-  XServer() {
-    for (int number = 50 + getpid() % 50; number < 200 && !server_; ++number) {
-      if (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) continue;
-      auto server = ChildProcess::Start(
-          kXvfb, {}, {":" + std::to_string(number), "-screen", "0", "480x640x24", "-nolisten", "tcp"});
-      const auto socket = "/tmp/.X11-unix/X" + std::to_string(number);
-      for (int i = 0; i < 100 && server && !std::filesystem::exists(socket); ++i) std::this_thread::sleep_for(50ms);
-      if (server && std::filesystem::exists(socket)) {
-        server_ = std::move(server);
-        display_ = ":" + std::to_string(number);
-      }
-    }
-  }
-  [[nodiscard]] const std::string& Display() const { return display_; }
-
- private:
-  std::unique_ptr<ChildProcess> server_;
-  std::string display_;
-};
 
 class ProgramUiTest : public ::testing::Test {
  protected:
@@ -71,11 +48,11 @@ class ProgramUiTest : public ::testing::Test {
   }
 
   test::TempFolder home_;
-  XServer x_;
+  test::XServer x_;
 };
 
 TEST_F(ProgramUiTest, KeysInTheWindowReachTheServerAndQuitEndsTheProgram) {
-  ASSERT_TRUE(std::filesystem::exists(kXvfb) && std::filesystem::exists(kXdotool))
+  ASSERT_TRUE(std::filesystem::exists(test::kXvfbPath) && std::filesystem::exists(kXdotool))
       << "Xvfb and xdotool are needed (tools/install-deps.sh installs them)";
   ASSERT_FALSE(x_.Display().empty()) << "no X server could be started";
   OscarServer server(OscarServer::Script{.list = {{"Friends", 1, 0, 1}, {"Work", 2, 0, 1}, {"2222", 1, 60, 0}}});
@@ -107,8 +84,8 @@ TEST_F(ProgramUiTest, KeysInTheWindowReachTheServerAndQuitEndsTheProgram) {
   Press({"0", "F1"});
   const auto exit = program->WaitForExit(20s);
   ASSERT_TRUE(exit.has_value()) << program->Stderr();
-  EXPECT_FALSE(exit->signalled);
-  EXPECT_EQ(exit->code, 0);
+  EXPECT_FALSE(exit->signalled) << program->Stderr();
+  EXPECT_EQ(exit->code, 0) << program->Stderr();
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
 }
 

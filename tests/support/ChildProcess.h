@@ -35,6 +35,7 @@ class ChildProcess {
   [[nodiscard]] std::string Stderr() const;
   // True once `text` appears in the standard error (waiting up to `limit`).
   bool WaitForStderr(std::string_view text, std::chrono::milliseconds limit);
+  [[nodiscard]] int Pid() const { return pid_; }
 
  private:
   ChildProcess() = default;

@@ -96,6 +96,13 @@ std::string SenderInfo(std::string_view uin, uint16_t status) {
   return UserInfo(uin, Tlv(0x0006, U16(0) + U16(status)) + Tlv(0x0001, U16(0x0050)), 2);
 }
 
+std::string ChannelOneMessage(uint32_t number, std::string_view from) {
+  const std::string text = "Message number " + std::to_string(number) + ", of an ordinary length for a chat.";
+  const std::string fragments =
+      "\x05\x01" + U16(1) + "\x01" + "\x01\x01" + U16(uint16_t(4 + text.size())) + U16(0) + U16(0) + text;
+  return Snac(0x04, 0x07, 0, 0, U32(0xBE7C) + U32(number) + U16(1) + SenderInfo(from, 0) + Tlv(0x0002, fragments));
+}
+
 MessageText ReadMessageText(std::string_view fragments) {
   MessageText text;
   const auto fragment = [&fragments](uint8_t id, std::string_view& value) {

@@ -52,6 +52,9 @@ std::string Capability(uint8_t id);
 std::string UserInfo(std::string_view uin, std::string_view tlvs, uint16_t count);
 // A message sender's: TLV 0x0006 (flags 0, status) and the user class TLV 0x0001.
 std::string SenderInfo(std::string_view uin, uint16_t status);
+// Message `number` of a chat, of an ordinary length, from `from` on channel 1 in code page 0, as a
+// server relays it (0x04,0x07).
+std::string ChannelOneMessage(uint32_t number, std::string_view from);
 
 // The text of a channel-1 message TLV 0x0002 in the two layouts the client builds, or the fault.
 struct MessageText {

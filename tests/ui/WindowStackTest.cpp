@@ -8,8 +8,11 @@
 #include "core/UiDispatcher.h"
 #include "platform/Clock.h"
 #include "platform/screen/Surface.h"
+#include "support/ui/ContactListScene.h"
 #include "ui/shell/HeadlessUiLoop.h"
+#include "ui/toolkit/Fonts.h"
 #include "ui/toolkit/Painter.h"
+#include "ui/toolkit/TextCache.h"
 #include "ui/toolkit/Window.h"
 #include "ui/toolkit/WindowStack.h"
 
@@ -90,6 +93,24 @@ TEST(WindowStackTest, LoopPresentsAtMostOnceAFrameAndNotWhileIdle) {
   EXPECT_EQ(loop.PresentCount(), presents);
   loop.Quit(0);
   ui.join();
+}
+
+TEST(WindowStackTest, TextIsRenderedOnceAndTheCacheKeepsToItsBudget) {
+  test::UseShippedFontsOnly();
+  const auto font = OpenFont(u"DejaVu Sans", 14, false);
+  ASSERT_TRUE(font);
+  TextCache cache(128 * 1024);
+  const platform::Surface* first = cache.Get(*font, u"Alice Cooper", {});
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(cache.Get(*font, u"Alice Cooper", {}), first);
+  EXPECT_NE(cache.Get(*font, u"Alice Cooper", {1, 2, 3}), first);  // another colour is another picture
+  for (int i = 0; i < 200; ++i) {
+    const std::u16string name = {u'C', u'o', char16_t(u'A' + i % 26), char16_t(u'a' + i / 26)};
+    ASSERT_NE(cache.Get(*font, name, {}), nullptr);
+    EXPECT_LE(cache.Bytes(), 128u * 1024);
+  }
+  EXPECT_GT(cache.Size(), 10u);
+  EXPECT_EQ(cache.Get(*font, u"", {}), nullptr);
 }
 
 }  // namespace

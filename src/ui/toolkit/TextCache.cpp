@@ -7,7 +7,15 @@
 
 namespace quelt::ui {
 
-TextCache::TextCache(size_t capacity) : capacity_(capacity) {}
+namespace {
+
+size_t BytesOf(const platform::Surface& surface) {
+  return static_cast<size_t>(surface.Width()) * static_cast<size_t>(surface.Height()) * 4;
+}
+
+}  // namespace
+
+TextCache::TextCache(size_t budgetBytes) : budgetBytes_(budgetBytes) {}
 TextCache::~TextCache() = default;
 
 size_t TextCache::KeyHash::operator()(const Key& key) const {
@@ -25,9 +33,12 @@ const platform::Surface* TextCache::Get(const platform::Font& font, std::u16stri
   }
   auto surface = font.Render(text, color);
   if (!surface) return nullptr;
+  bytes_ += BytesOf(*surface);
   order_.push_front(Entry{key, std::move(surface)});
   entries_.emplace(std::move(key), order_.begin());
-  if (entries_.size() > capacity_) {
+  // The newest entry stays, even alone over the budget: it is about to be drawn.
+  while (bytes_ > budgetBytes_ && entries_.size() > 1) {
+    bytes_ -= BytesOf(*order_.back().surface);
     entries_.erase(order_.back().key);
     order_.pop_back();
   }

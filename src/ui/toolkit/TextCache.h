@@ -18,10 +18,13 @@ class Surface;
 namespace quelt::ui {
 
 // Text rendered once and drawn from memory after: a repaint that shows the same names in the
-// same colours renders nothing. The least recently used entries go when it is full. Main thread.
+// same colours renders nothing. The least recently used entries go when the rendered pixels pass
+// the budget, so scrolling through a long list does not keep every name. Main thread.
 class TextCache {
  public:
-  explicit TextCache(size_t capacity = 1024);
+  static constexpr size_t kDefaultBudgetBytes = 1536 * 1024;  // a few screens of text
+
+  explicit TextCache(size_t budgetBytes = kDefaultBudgetBytes);
   ~TextCache();
   TextCache(const TextCache&) = delete;
   TextCache& operator=(const TextCache&) = delete;
@@ -30,6 +33,7 @@ class TextCache {
   [[nodiscard]] const platform::Surface* Get(const platform::Font& font, std::u16string_view text,
                                              platform::Color color);
   [[nodiscard]] size_t Size() const { return entries_.size(); }
+  [[nodiscard]] size_t Bytes() const { return bytes_; }
 
  private:
   struct Key {
@@ -46,7 +50,8 @@ class TextCache {
     std::unique_ptr<platform::Surface> surface;
   };
 
-  const size_t capacity_;
+  const size_t budgetBytes_;
+  size_t bytes_ = 0;
   std::list<Entry> order_;  // most recently used first
   std::unordered_map<Key, std::list<Entry>::iterator, KeyHash> entries_;
 };

@@ -25,9 +25,12 @@ const std::string& Collator::KeyOf(std::u16string_view text) {
   return keys_.emplace(std::move(name), std::string(key.data(), length)).first->second;
 }
 
+void Collator::Reserve(size_t count) {
+  if (keys_.size() + count > kMaxRemembered) keys_.clear();
+}
+
 int Collator::Compare(std::u16string_view a, std::u16string_view b) {
-  // Forgotten here, never between the two look-ups, so the first key stays valid.
-  if (keys_.size() + 2 > kMaxRemembered) keys_.clear();
+  Reserve(2);  // never between the two look-ups, so the first key stays valid
   const std::string& left = KeyOf(a);
   const std::string& right = KeyOf(b);
   const int order = left.compare(right);

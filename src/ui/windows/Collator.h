@@ -12,11 +12,12 @@ class Collator {
  public:
   // Negative, zero or positive, as for strcmp.
   [[nodiscard]] int Compare(std::u16string_view a, std::u16string_view b);
-  void Forget() { keys_.clear(); }
-
- private:
+  // Makes room for `count` more keys; the keys taken after it stay valid until the next call.
+  void Reserve(size_t count);
+  // The key that orders the text as the locale does, compared byte by byte.
   [[nodiscard]] const std::string& KeyOf(std::u16string_view text);
 
+ private:
   std::unordered_map<std::u16string, std::string> keys_;
 };
 

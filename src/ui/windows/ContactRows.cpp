@@ -13,23 +13,11 @@ bool Active(const ContactEntry& contact) {
   return contact.openChat || contact.unread || contact.typing || contact.asksAuthorization;
 }
 
-int CompareTexts(const std::u16string& a, const std::u16string& b, Collator& collator) {
-  if (a.empty() || b.empty()) return static_cast<int>(!a.empty()) - static_cast<int>(!b.empty());
-  return collator.Compare(a, b);
-}
-
 }  // namespace
 
 bool Listed(const ContactEntry& contact) {
   const bool online = Online(contact) && (contact.protocol != Protocol::Icq || contact.showStatus);
   return online || contact.unread || contact.openChat || contact.typing;
-}
-
-int CompareContacts(const ContactEntry& a, const ContactEntry& b, Collator& collator) {
-  if (const int active = static_cast<int>(Active(b)) - static_cast<int>(Active(a)); active != 0) return active;
-  if (const int online = static_cast<int>(Online(b)) - static_cast<int>(Online(a)); online != 0) return online;
-  if (const int name = CompareTexts(a.displayName, b.displayName, collator); name != 0) return name;
-  return CompareTexts(a.id, b.id, collator);
 }
 
 std::vector<ContactRow> BuildRows(std::span<const ContactEntry> contacts,
@@ -50,23 +38,47 @@ std::vector<ContactRow> BuildRows(std::span<const ContactEntry> contacts,
                    .height = rules.conversationHeight * lines,
                    .conversation = conversation});
   }
-  std::vector<ContactRow> kept;
+  // The contacts kept, with their order keys made once, so that sorting only compares bytes;
+  // rows are made for them alone, already in order.
+  struct Kept {
+    bool active;
+    bool online;
+    bool named;
+    const std::string* name;
+    const std::string* id;
+    const ContactEntry* contact;
+    std::optional<resources::TextMatch> highlight;
+  };
+  std::vector<Kept> kept;
+  kept.reserve(contacts.size());
+  collator.Reserve(2 * contacts.size());
   for (const ContactEntry& contact : contacts) {
-    ContactRow row{
-        .kind = ContactRow::Kind::Contact, .key = contact.id, .height = rules.contactHeight, .contact = contact};
+    std::optional<resources::TextMatch> highlight;
     if (rules.quickSearch != nullptr) {
       const auto match = resources::QuickSearchTest(contact.displayName, contact.id, *rules.quickSearch);
       if (!match.matches) continue;
-      row.highlight = match.highlight;
+      highlight = match.highlight;
     } else if (!rules.showOffline && !Listed(contact)) {
       continue;
     }
-    kept.push_back(std::move(row));
+    kept.push_back({Active(contact), Online(contact), !contact.displayName.empty(),
+                    &collator.KeyOf(contact.displayName), &collator.KeyOf(contact.id), &contact, highlight});
   }
-  std::sort(kept.begin(), kept.end(), [&collator](const ContactRow& a, const ContactRow& b) {
-    return CompareContacts(a.contact, b.contact, collator) < 0;
+  std::sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+    if (a.active != b.active) return a.active;
+    if (a.online != b.online) return a.online;
+    if (a.named != b.named) return !a.named;
+    if (const int name = a.named ? a.name->compare(*b.name) : 0; name != 0) return name < 0;
+    return *a.id < *b.id;
   });
-  for (ContactRow& row : kept) add(std::move(row));
+  rows.reserve(rows.size() + kept.size());
+  for (const Kept& entry : kept) {
+    add(ContactRow{.kind = ContactRow::Kind::Contact,
+                   .key = entry.contact->id,
+                   .height = rules.contactHeight,
+                   .contact = *entry.contact,
+                   .highlight = entry.highlight});
+  }
   return rows;
 }
 

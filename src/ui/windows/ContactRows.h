@@ -39,13 +39,10 @@ struct RowRules {
 // Whether a contact is listed outside quick search: online (for ICQ, while it shows its status),
 // or with an unread message, an open chat or a typing notice.
 [[nodiscard]] bool Listed(const ContactEntry& contact);
-// The list's order: active contacts (open chat, unread, typing, asking for authorization) first,
-// then online before offline, then by display name (an empty one first) in the locale's order,
-// then by identifier. Negative when `a` comes first.
-[[nodiscard]] int CompareContacts(const ContactEntry& a, const ContactEntry& b, Collator& collator);
-
-// The rows top to bottom: the header, the conversation rows, then the contacts (ICQ's first, as
-// given) filtered and sorted; each with its top and height.
+// The rows top to bottom: the header, the conversation rows, then the contacts filtered and in
+// the list's order: active ones (open chat, unread, typing, asking for authorization) first, then
+// online before offline, then by display name (an empty one first) as the locale sorts, then by
+// identifier. Each row has its top and height.
 [[nodiscard]] std::vector<ContactRow> BuildRows(std::span<const ContactEntry> contacts,
                                                 std::span<const ConversationEntry> conversations, const RowRules& rules,
                                                 Collator& collator);
