@@ -1,24 +1,34 @@
 #include "support/XServer.h"
 
-#include <unistd.h>
+#include <signal.h>
 
-#include <filesystem>
-#include <thread>
+#include <cctype>
+#include <sstream>
 
 namespace quelt::test {
 
 XServer::XServer() {
   using namespace std::chrono_literals;
-  for (int number = 50 + getpid() % 50; number < 200 && !server_; ++number) {
-    if (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock")) continue;
-    auto server = ChildProcess::Start(kXvfbPath, {},
-                                      {":" + std::to_string(number), "-screen", "0", "480x640x24", "-nolisten", "tcp"});
-    const auto socket = "/tmp/.X11-unix/X" + std::to_string(number);
-    for (int i = 0; i < 100 && server && !std::filesystem::exists(socket); ++i) std::this_thread::sleep_for(50ms);
-    if (server && std::filesystem::exists(socket)) {
-      server_ = std::move(server);
-      display_ = ":" + std::to_string(number);
+  // The server picks a free display itself and writes its number once it accepts clients, so
+  // tests running side by side never share one; without -noreset the last client leaving
+  // would reset it under the next.
+  server_ = ChildProcess::Start(kXvfbPath, {},
+                                {"-displayfd", "2", "-noreset", "-nolisten", "tcp", "-screen", "0", "480x640x24"});
+  if (!server_) return;
+  const auto deadline = std::chrono::steady_clock::now() + 15s;
+  while (display_.empty() && std::chrono::steady_clock::now() < deadline && !server_->WaitForExit(20ms)) {
+    std::istringstream lines(server_->Stderr());
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.find_first_not_of("0123456789") == std::string::npos) display_ = ":" + line;
     }
+  }
+}
+
+XServer::~XServer() {
+  // Asked to end, the server removes its lock file and socket; killed, it would leave them.
+  if (server_) {
+    server_->Signal(SIGTERM);
+    (void)server_->WaitForExit(std::chrono::seconds(5));
   }
 }
 
