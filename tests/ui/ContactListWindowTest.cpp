@@ -5,6 +5,7 @@
 #include "support/ui/ContactListScene.h"
 #include "ui/toolkit/MenuWindow.h"
 #include "ui/toolkit/MessageBox.h"
+#include "ui/toolkit/SoftKeyBar.h"
 #include "ui/toolkit/WindowStack.h"
 #include "ui/windows/ContactListWindow.h"
 
@@ -54,6 +55,28 @@ TEST_F(ContactListWindowTest, SelectionFollowsItsContactThroughAResortAndGoesWit
   // Nothing selected: Down picks the first visible row.
   scene_.Press(Key::Down);
   EXPECT_EQ(scene_.Window().SelectionKey(), u"chat-1");
+}
+
+TEST_F(ContactListWindowTest, ClicksSelectARowOpenTheSelectedOneAndPressTheSoftKeys) {
+  ContactListWindow& window = scene_.Window();
+  ASSERT_EQ(window.SelectionKey(), u"");
+  // The first pixel that selects anything is the top of the list's first row.
+  int listTop = 0;
+  while (listTop < 320 && window.SelectionKey().empty()) scene_.Windows().OnClick(20, listTop++);
+  const auto rows = window.Rows();
+  ASSERT_EQ(window.SelectionKey(), rows.front().key);
+  const auto boris = std::find_if(rows.begin(), rows.end(), [](const auto& row) { return row.key == u"100002"; });
+  ASSERT_NE(boris, rows.end());
+  const int y = listTop - 1 + boris->top - rows.front().top + boris->height / 2;
+  scene_.Windows().OnClick(20, y);
+  EXPECT_EQ(window.SelectionKey(), u"100002");
+  EXPECT_TRUE(scene_.Opener().opened.empty());
+  scene_.Windows().OnClick(20, y);
+  EXPECT_EQ(scene_.Opener().opened, (std::vector<std::string>{"chat 100002"}));
+
+  const auto bar = SoftKeyBar::Area(240, 320);
+  scene_.Windows().OnClick(bar.x + bar.width - 5, bar.y + bar.height / 2);
+  EXPECT_NE(Top<MenuWindow>(), nullptr);
 }
 
 class QuickSearchTest : public ContactListWindowTest {

@@ -46,9 +46,7 @@ void UiLoopBase::Handle(const platform::InputEvent& input) {
   switch (input.kind) {
     case Kind::Wake: dispatcher_.Drain(); break;
     case Kind::Key: windows_.OnKey(input.key); break;
-    case Kind::Click:
-      if (const auto key = windows_.KeyForClick(input.x, input.y)) windows_.OnKey(*key);
-      break;
+    case Kind::Click: windows_.OnClick(input.x, input.y); break;
     case Kind::Quit:
       if (windows_.Empty()) {
         Quit(0);

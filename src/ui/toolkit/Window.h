@@ -33,6 +33,8 @@ class Window {
   virtual bool OnKey(platform::Key key) = 0;
   // The key a mouse click at (x, y) stands for, if any (the soft keys, say).
   [[nodiscard]] virtual std::optional<platform::Key> KeyForClick(int /*x*/, int /*y*/) const { return std::nullopt; }
+  // A mouse click at (x, y); by default the key it stands for.
+  virtual void OnClick(int x, int y);
   // The user closed the desktop window, or the process was asked to end.
   virtual void OnCloseRequest() {}
   [[nodiscard]] virtual bool IsOverlay() const { return false; }

@@ -93,9 +93,8 @@ bool WindowStack::OnKey(platform::Key key) {
   return top && top->OnKey(key);
 }
 
-std::optional<platform::Key> WindowStack::KeyForClick(int x, int y) const {
-  const auto top = Top();
-  return top ? top->KeyForClick(x, y) : std::nullopt;
+void WindowStack::OnClick(int x, int y) {
+  if (const auto top = Top()) top->OnClick(x, y);
 }
 
 void WindowStack::OnCloseRequest() {

@@ -40,7 +40,7 @@ class WindowStack {
   void Compose(platform::Surface& screen);
 
   bool OnKey(platform::Key key);
-  [[nodiscard]] std::optional<platform::Key> KeyForClick(int x, int y) const;
+  void OnClick(int x, int y);
   void OnCloseRequest();
 
   [[nodiscard]] TextCache& Text() { return text_; }

@@ -220,6 +220,27 @@ std::optional<platform::Key> ContactListWindow::KeyForClick(int x, int y) const 
   return SoftKeyBar::KeyAt(SoftKeyBar::Area(screen_.width, screen_.height), x, y);
 }
 
+void ContactListWindow::OnClick(int x, int y) {
+  if (const auto key = KeyForClick(x, y)) {
+    OnKey(*key);
+    return;
+  }
+  Refresh();
+  const Rect list = LayOut(ContactListLook::Current(*looks_).Values()).list;
+  if (rows_.empty() || x < list.x || x >= list.x + list.width || y < list.y || y >= list.y + list.height) return;
+  const int at = y - list.y + rows_[topRow_].top;
+  for (size_t i = topRow_; i < rows_.size(); ++i) {
+    if (at < rows_[i].top || at >= rows_[i].top + rows_[i].height) continue;
+    if (rows_[i].key == selectionKey_) {
+      OnKey(Key::Action);
+    } else {
+      selectionKey_ = rows_[i].key;
+      Invalidate();
+    }
+    return;
+  }
+}
+
 bool ContactListWindow::OnKey(Key key) {
   const core::SettingsValues settings = Settings();
   if (const auto digit = DigitOf(key)) {

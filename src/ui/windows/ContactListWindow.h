@@ -42,6 +42,8 @@ class ContactListWindow final : public Window,
   void Paint(Painter& painter) override;
   bool OnKey(platform::Key key) override;
   [[nodiscard]] std::optional<platform::Key> KeyForClick(int x, int y) const override;
+  // A click on a row selects it; on the selected row it is the action key.
+  void OnClick(int x, int y) override;
   void OnCloseRequest() override;
   void OnEvent(const core::AppEventPtr& event) override;
 
