@@ -95,13 +95,21 @@ class Messenger {
                         "\r\nMSN_NEXUS=" + passport_.Nexus() +
                         "\r\nAUTO_CONNECT=TRUE\r\nICQ_AUTO_STATUS=0\r\nMSN_AUTO_STATUS=1\r\nSOUND=FALSE\r\n"
                         "VIBRO=FALSE\r\nSHOW_OFFLINE=TRUE\r\n");
-    program_ = test::ChildProcess::Start(bin / "QUELTMessenger", {{"DISPLAY", x_.Display()},
-                                                                  {"SDL_VIDEODRIVER", ""},
-                                                                  {"HOME", home_.Path().string()},
-                                                                  {"XDG_RUNTIME_DIR", (home_ / "run").string()},
-                                                                  {"XDG_CONFIG_HOME", (home_ / "config").string()},
-                                                                  {"XDG_DATA_HOME", (home_ / "data").string()},
-                                                                  {"QUELT_PASSPORT_CA", passport_.CaFile().string()}});
+    // QUELT_BENCH_WRAPPER runs the program under a profiler (heaptrack, say); its figures then
+    // include the profiler.
+    const char* wrapper = std::getenv("QUELT_BENCH_WRAPPER");
+    const std::filesystem::path program = wrapper ? std::filesystem::path(wrapper) : bin / "QUELTMessenger";
+    std::vector<std::string> arguments;
+    if (wrapper) arguments.push_back((bin / "QUELTMessenger").string());
+    program_ = test::ChildProcess::Start(program,
+                                         {{"DISPLAY", x_.Display()},
+                                          {"SDL_VIDEODRIVER", ""},
+                                          {"HOME", home_.Path().string()},
+                                          {"XDG_RUNTIME_DIR", (home_ / "run").string()},
+                                          {"XDG_CONFIG_HOME", (home_ / "config").string()},
+                                          {"XDG_DATA_HOME", (home_ / "data").string()},
+                                          {"QUELT_PASSPORT_CA", passport_.CaFile().string()}},
+                                         arguments);
   }
 
   // True once both accounts are signed in and the window has drawn what they brought.

@@ -1,6 +1,9 @@
 // The messenger's entry point: one copy per user, the display, the application and the
 // user-interface loop, then a bounded wait for the protocol connections to wind down.
 #include <clocale>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -114,6 +117,11 @@ int RunMessenger() {
 }  // namespace
 
 int main() {
+#ifdef __GLIBC__
+  // A handful of mostly idle threads: with one heap, what one thread frees serves the others
+  // instead of staying resident in a heap of its own (about 1.5 MB with full lists).
+  mallopt(M_ARENA_MAX, 1);
+#endif
   // Names sort as the user's language sorts them.
   std::setlocale(LC_COLLATE, "");
   try {
