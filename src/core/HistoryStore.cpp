@@ -126,8 +126,13 @@ bool AppendMessage(Conversation& conversation, const MessageTime& time, std::u16
   return AppendMessages(conversation, std::span(&message, 1), timings);
 }
 
-std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip,
-                                                    const HistoryTimings& timings) {
+namespace {
+
+// Reads the records that `pick` chooses, given the index file's size, oldest first; records that
+// point outside the text file are left out. `total` gets how many whole records the index held.
+template <class Pick>
+std::optional<std::vector<HistoryMessage>> ReadRecordRange(Conversation& conversation, const HistoryTimings& timings,
+                                                           Pick pick, uint64_t* total = nullptr) {
   const HistoryPaths& paths = conversation.Paths();
   // Locks are always taken text file first, then index file, by readers and writers alike.
   int error = 0;
@@ -138,22 +143,54 @@ std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, 
   const std::optional<uint64_t> indexSize = indexFile->Size();
   const std::optional<uint64_t> textSize = textFile->Size();
   if (!indexSize || !textSize) return std::nullopt;
-  const std::optional<IndexRange> range = PageRange(*indexSize, skip);
-  if (!range) return std::nullopt;
+  if (total != nullptr) {
+    const uint64_t whole = *indexSize - *indexSize % kIndexRecordSize;
+    *total = whole > kIndexHeaderSize ? (whole - kIndexHeaderSize) / kIndexRecordSize : 0;
+  }
+  const std::optional<IndexRange> range = pick(*indexSize);
+  if (!range) return std::vector<HistoryMessage>{};
   std::vector<uint8_t> records(range->end - range->begin);
   if (!indexFile->ReadAt(range->begin, records)) return std::nullopt;
 
-  std::vector<HistoryMessage> page;
+  std::vector<HistoryMessage> messages;
   std::vector<uint8_t> bytes;
   for (size_t at = 0; at < records.size(); at += kIndexRecordSize) {
     const auto record = DecodeIndexRecord(std::span(records).subspan(at));
     if (!record || uint64_t{record->textOffset} + record->textLength > *textSize) continue;
     bytes.resize(record->textLength);
     if (!bytes.empty() && !textFile->ReadAt(record->textOffset, bytes)) continue;
-    page.push_back({record->time, record->sender, DecodeUtf16Le(bytes)});
+    messages.push_back({record->time, record->sender, DecodeUtf16Le(bytes)});
   }
-  std::reverse(page.begin(), page.end());
+  return messages;
+}
+
+}  // namespace
+
+std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip,
+                                                    const HistoryTimings& timings) {
+  auto page = ReadRecordRange(conversation, timings, [skip](uint64_t indexSize) { return PageRange(indexSize, skip); });
+  if (!page || page->empty()) return std::nullopt;
+  std::reverse(page->begin(), page->end());
   return page;
+}
+
+std::optional<HistorySlice> ReadRecords(Conversation& conversation, uint64_t first, uint32_t count,
+                                        const HistoryTimings& timings) {
+  HistorySlice slice;
+  auto messages = ReadRecordRange(
+      conversation, timings,
+      [first, count](uint64_t indexSize) -> std::optional<IndexRange> {
+        const uint64_t whole = indexSize - indexSize % kIndexRecordSize;
+        if (whole <= kIndexHeaderSize || count == 0) return std::nullopt;
+        const uint64_t stored = (whole - kIndexHeaderSize) / kIndexRecordSize;
+        if (first >= stored) return std::nullopt;
+        const uint64_t last = std::min<uint64_t>(stored, first + count);
+        return IndexRange{kIndexHeaderSize + first * kIndexRecordSize, kIndexHeaderSize + last * kIndexRecordSize};
+      },
+      &slice.total);
+  if (!messages) return std::nullopt;
+  slice.messages = std::move(*messages);
+  return slice;
 }
 
 bool ClearHistory(Conversation& conversation, const HistoryTimings& timings) {

@@ -51,6 +51,18 @@ struct PendingMessage {
 [[nodiscard]] std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip,
                                                                   const HistoryTimings& timings = {});
 
+// Messages counted from the oldest stored one, and how many the history held as they were read:
+// positions from the start stay put while messages are appended, unlike pages counted from the
+// newest.
+struct HistorySlice {
+  uint64_t total = 0;
+  std::vector<HistoryMessage> messages;  // oldest first
+};
+// The messages at positions [first, first + count), those that point outside the text file left
+// out. Nothing when the history is missing or cannot be read.
+[[nodiscard]] std::optional<HistorySlice> ReadRecords(Conversation& conversation, uint64_t first, uint32_t count,
+                                                      const HistoryTimings& timings = {});
+
 // Deletes the conversation's history files; a multi-party conversation writes its participants
 // again with the next append. False, and nothing deleted, when a file stayed locked (a message
 // being stored) for the whole wait.

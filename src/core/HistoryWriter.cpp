@@ -52,6 +52,11 @@ std::optional<std::vector<HistoryMessage>> HistoryWriter::ReadPage(Conversation&
   return core::ReadPage(conversation, skip, timings_);
 }
 
+std::optional<HistorySlice> HistoryWriter::ReadRecords(Conversation& conversation, uint64_t first, uint32_t count) {
+  if (!Flush(conversation, kFlushWaitMs)) platform::Log("history: reading before the queued messages are written");
+  return core::ReadRecords(conversation, first, count, timings_);
+}
+
 bool HistoryWriter::Clear(Conversation& conversation) {
   // Clearing before the queued messages are in would leave those behind in a "cleared" history.
   if (!Flush(conversation, kFlushWaitMs)) return false;

@@ -35,6 +35,8 @@ class HistoryWriter {
               std::u16string text);
   // A page of the history, once everything queued for the conversation is written.
   [[nodiscard]] std::optional<std::vector<HistoryMessage>> ReadPage(Conversation& conversation, uint32_t skip);
+  // Messages by position from the oldest, once everything queued for the conversation is written.
+  [[nodiscard]] std::optional<HistorySlice> ReadRecords(Conversation& conversation, uint64_t first, uint32_t count);
   // Clears the history once everything queued for it is written; as ClearHistory otherwise.
   [[nodiscard]] bool Clear(Conversation& conversation);
   // Waits until nothing queued for the conversation is left unwritten; false when timeoutMs passed.

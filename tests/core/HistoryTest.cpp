@@ -115,6 +115,25 @@ TEST_F(HistoryTest, PagesRunFromNewestToOldest) {
   }
 }
 
+TEST_F(HistoryTest, PositionsFromTheOldestStayPutWhileMessagesArrive) {
+  Conversation& chat = Chat(u"555");
+  EXPECT_FALSE(ReadRecords(chat, 0, 10));
+  for (int i = 0; i < 25; ++i) ASSERT_TRUE(AppendMessage(chat, kTime, u"", AsciiToUtf16(std::to_string(i))));
+  const struct {
+    uint64_t first;
+    uint32_t count;
+    std::vector<std::u16string> texts;
+  } cases[] = {{0, 3, {u"0", u"1", u"2"}}, {23, 10, {u"23", u"24"}}, {25, 10, {}}, {UINT64_MAX / 2, 10, {}}};
+  for (const auto& c : cases) {
+    const auto slice = ReadRecords(chat, c.first, c.count);
+    ASSERT_TRUE(slice);
+    EXPECT_EQ(slice->total, 25u);
+    EXPECT_EQ(Texts(slice->messages), c.texts) << c.first;
+  }
+  ASSERT_TRUE(AppendMessage(chat, kTime, u"", u"25"));
+  EXPECT_EQ(Texts(ReadRecords(chat, 23, 10)->messages), (std::vector<std::u16string>{u"23", u"24", u"25"}));
+}
+
 TEST_F(HistoryTest, RecordsPointingPastTheTextFileAreSkipped) {
   Conversation& chat = Chat(u"555");
   test::WriteFile(chat.Paths().textFile, kBom + Utf16Le(u"abc\r\n"));  // 12 bytes

@@ -59,7 +59,7 @@ void UiLoopBase::Handle(const platform::InputEvent& input) {
       Raise();
       break;
     case Kind::Redraw: windows_.InvalidateAll(); break;
-    case Kind::Text: break;
+    case Kind::Text: windows_.OnText(input.text); break;
   }
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "platform/screen/Input.h"
 
@@ -31,6 +32,8 @@ class Window {
   // True when the window used the key. Back reaches a window like any key; one that does not
   // take it leaves Back to its ordinary meaning.
   virtual bool OnKey(platform::Key key) = 0;
+  // Typed text (keys that stand for characters come as these too); true when the window used it.
+  virtual bool OnText(std::u16string_view /*text*/) { return false; }
   // The key a mouse click at (x, y) stands for, if any (the soft keys, say).
   [[nodiscard]] virtual std::optional<platform::Key> KeyForClick(int /*x*/, int /*y*/) const { return std::nullopt; }
   // A mouse click at (x, y); by default the key it stands for.

@@ -93,6 +93,11 @@ bool WindowStack::OnKey(platform::Key key) {
   return top && top->OnKey(key);
 }
 
+bool WindowStack::OnText(std::u16string_view text) {
+  const auto top = Top();
+  return top && top->OnText(text);
+}
+
 void WindowStack::OnClick(int x, int y) {
   if (const auto top = Top()) top->OnClick(x, y);
 }

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/screen/Input.h"
@@ -40,6 +41,7 @@ class WindowStack {
   void Compose(platform::Surface& screen);
 
   bool OnKey(platform::Key key);
+  bool OnText(std::u16string_view text);
   void OnClick(int x, int y);
   void OnCloseRequest();
 
