@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quelt::platform {
+
+// Starts a program with these arguments (the first names the program, looked up in PATH when it
+// has no slash), without a shell, and does not wait for it; its end is reaped in the background.
+// False when it could not be started.
+bool SpawnDetached(const std::vector<std::string>& argv);
+
+}  // namespace quelt::platform
