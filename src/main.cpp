@@ -86,9 +86,9 @@ int RunMessenger() {
           .notifier = std::make_shared<ui::DeviceNotifier>()});
   application->Initialise();
 
-  auto window = std::make_shared<ui::ContactListWindow>(*application, loop, screen,
-                                                        std::make_shared<ui::ApplicationAccounts>(*application),
-                                                        std::make_shared<ui::ProgramWindows>());
+  auto window = std::make_shared<ui::ContactListWindow>(
+      *application, loop, screen, std::make_shared<ui::ApplicationAccounts>(*application),
+      std::make_shared<ui::ProgramWindows>(*application, loop, screen));
   dispatcher->AddUiListener(window);
   loop.Windows().Push(window);
   display->Show();

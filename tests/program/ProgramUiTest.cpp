@@ -33,13 +33,17 @@ class ProgramUiTest : public ::testing::Test {
 
   // Presses keys (xdotool's names) in the messenger's window, through the X server's test
   // extension, as a keyboard would.
-  void Press(const std::vector<std::string>& keys) {
-    std::vector<std::string> typing = {"key", "--delay", "60"};
-    typing.insert(typing.end(), keys.begin(), keys.end());
-    for (const auto& words : {std::vector<std::string>{"search", "--sync", "--onlyvisible", "--name", "Quelt Messenger",
-                                                       "windowfocus", "--sync"},
-                              typing}) {
-      auto xdotool = ChildProcess::Start(kXdotool, {{"DISPLAY", x_.Display()}}, words);
+  void Press(const std::vector<std::string>& keys) { Xdotool("key", keys); }
+  // Types text, which reaches the program as text input.
+  void Type(const std::string& text) { Xdotool("type", {text}); }
+
+  void Xdotool(const std::string& command, const std::vector<std::string>& words) {
+    std::vector<std::string> typing = {command, "--delay", "60"};
+    typing.insert(typing.end(), words.begin(), words.end());
+    for (const auto& step : {std::vector<std::string>{"search", "--sync", "--onlyvisible", "--name", "Quelt Messenger",
+                                                      "windowfocus", "--sync"},
+                             typing}) {
+      auto xdotool = ChildProcess::Start(kXdotool, {{"DISPLAY", x_.Display()}}, step);
       ASSERT_NE(xdotool, nullptr);
       const auto exit = xdotool->WaitForExit(20s);
       ASSERT_TRUE(exit.has_value()) << "xdotool hangs: " << xdotool->Stderr();
@@ -80,6 +84,13 @@ TEST_F(ProgramUiTest, KeysInTheWindowReachTheServerAndQuitEndsTheProgram) {
   const int statuses = server.Snapshot().Count(0x01, 0x1E);
   Press({"F2", "Up", "Right", "2"});
   EXPECT_TRUE(server.WaitFor([statuses](const auto& log) { return log.Count(0x01, 0x1E) > statuses; }, 10s));
+  // Return opens the contact's chat; typed text goes out with the right soft key, and Back on
+  // the empty entry goes back to the list.
+  Press({"Return"});
+  Type("hello");
+  Press({"F2"});
+  EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(0x04, 0x06) == 1; }, 10s)) << program->Stderr();
+  Press({"Escape"});
   // The QUIT key asks first; OK on the left soft key ends the program.
   Press({"0", "F1"});
   const auto exit = program->WaitForExit(20s);

@@ -10,6 +10,9 @@
 namespace quelt::core {
 class Conversation;
 }
+namespace quelt::resources {
+class SmileySet;
+}
 
 namespace quelt::ui {
 
@@ -72,6 +75,8 @@ class ChatModel {
   [[nodiscard]] virtual std::vector<ParticipantEntry> Participants() const = 0;
   // Where its messages are kept, for paging through the application's history.
   [[nodiscard]] virtual std::shared_ptr<core::Conversation> History() const = 0;
+  // The service's smiley set, possibly still loading.
+  [[nodiscard]] virtual std::shared_ptr<resources::SmileySet> Smileys() const = 0;
 
   // CantSend: the text cannot be written for this contact (ICQ); NotNow: not signed in, or a
   // message is still on its way.

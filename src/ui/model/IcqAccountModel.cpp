@@ -39,6 +39,7 @@ class IcqChatModel final : public ChatModel {
     return {ParticipantEntry{.id = Id(), .displayName = contact ? contact->nickname : u"", .typing = contact && contact->typing}};
   }
   [[nodiscard]] std::shared_ptr<core::Conversation> History() const override { return Session().ConversationWith(uin_); }
+  [[nodiscard]] std::shared_ptr<resources::SmileySet> Smileys() const override { return Session().Smileys(); }
 
   [[nodiscard]] SendResult Send(std::u16string text) override {
     switch (Session().Messaging().SendMessage(uin_, text).result) {

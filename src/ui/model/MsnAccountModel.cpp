@@ -21,6 +21,7 @@ class MsnChatModel final : public ChatModel {
     return entries;
   }
   [[nodiscard]] std::shared_ptr<core::Conversation> History() const override { return conversation_->History(); }
+  [[nodiscard]] std::shared_ptr<resources::SmileySet> Smileys() const override { return account_->session_->Smileys(); }
 
   [[nodiscard]] SendResult Send(std::u16string text) override {
     conversation_->SetUnsentText(std::move(text));

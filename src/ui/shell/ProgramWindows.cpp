@@ -1,6 +1,7 @@
 #include "ui/shell/ProgramWindows.h"
 
 #include "platform/Log.h"
+#include "ui/toolkit/WindowStack.h"
 
 namespace quelt::ui {
 namespace {
@@ -9,7 +10,20 @@ void NotHereYet(const char* screen) { platform::Log("the %s screen is not part o
 
 }  // namespace
 
-void ProgramWindows::OpenChat(const std::shared_ptr<AccountModel>&, const std::u16string&) { NotHereYet("chat"); }
+void ProgramWindows::OpenChat(const std::shared_ptr<AccountModel>& account, const std::u16string& id) {
+  const auto chat = account ? account->OpenChat(id) : nullptr;
+  if (!chat) return;
+  std::erase_if(chats_, [](const auto& weak) { return weak.expired(); });
+  for (const auto& weak : chats_) {
+    // Open already: to the front.
+    if (const auto window = weak.lock(); window && window->Chat() == chat && !window->Closed()) {
+      loop_.Windows().Remove(window.get());
+      loop_.Windows().Push(window);
+      return;
+    }
+  }
+  chats_.push_back(ChatWindow::Open(application_, loop_, screen_, account, chat));
+}
 
 void ProgramWindows::OpenInfo(const std::shared_ptr<AccountModel>&, const std::u16string&) {
   NotHereYet("contact information");

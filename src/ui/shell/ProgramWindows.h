@@ -1,19 +1,38 @@
 #pragma once
 
+#include <memory>
+#include <vector>
+
+#include "ui/chat/ChatWindow.h"
+#include "ui/shell/ScreenSize.h"
+#include "ui/shell/UiLoop.h"
 #include "ui/windows/WindowOpener.h"
+
+namespace quelt::core {
+class Application;
+}
 
 namespace quelt::ui {
 
-// The screens the contact list opens, as this build has them. Chats, the information and search
+// The screens the contact list opens, as this build has them. The information and search
 // windows, the dialogs and the download list are still to come; until each is here, choosing it
 // is logged and nothing opens. Main thread.
 class ProgramWindows final : public WindowOpener {
  public:
+  ProgramWindows(core::Application& application, UiLoop& loop, ScreenSize screen)
+      : application_(application), loop_(loop), screen_(screen) {}
+
   void OpenChat(const std::shared_ptr<AccountModel>& account, const std::u16string& id) override;
   void OpenInfo(const std::shared_ptr<AccountModel>& account, const std::u16string& id) override;
   void OpenContactSettings(const std::shared_ptr<AccountModel>& account, const std::u16string& id) override;
   void OpenSearch(Protocol service) override;
   void OpenDialog(Dialog dialog) override;
+
+ private:
+  core::Application& application_;
+  UiLoop& loop_;
+  const ScreenSize screen_;
+  std::vector<std::weak_ptr<ChatWindow>> chats_;
 };
 
 }  // namespace quelt::ui

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 namespace quelt::ui {
 
 class WindowStack;
@@ -14,6 +17,12 @@ class UiLoop {
   // Returns the code given to Quit.
   virtual int Run() = 0;
   virtual void Quit(int exitCode) = 0;
+
+  // Calls `due` once on this thread after about `delayMs`; nothing wakes the loop for it sooner.
+  using TimerId = uint64_t;
+  virtual TimerId After(uint32_t delayMs, std::function<void()> due) = 0;
+  // A timer that has not run yet never will; unknown ids are ignored.
+  virtual void CancelTimer(TimerId id) = 0;
 };
 
 }  // namespace quelt::ui

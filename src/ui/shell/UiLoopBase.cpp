@@ -1,5 +1,7 @@
 #include "ui/shell/UiLoopBase.h"
 
+#include <algorithm>
+
 #include "core/UiDispatcher.h"
 #include "platform/Clock.h"
 #include "platform/Log.h"
@@ -30,7 +32,9 @@ int UiLoopBase::Run() {
       }
       wait = kFrameMs - since;
     }
+    wait = std::min(wait, UntilNextTimer());
     if (const auto input = NextInput(wait)) Handle(*input);
+    RunDueTimers();
   }
   return exitCode_.load();
 }
@@ -39,6 +43,44 @@ void UiLoopBase::Quit(int exitCode) {
   exitCode_.store(exitCode);
   quit_.store(true);
   Interrupt();
+}
+
+UiLoop::TimerId UiLoopBase::After(uint32_t delayMs, std::function<void()> due) {
+  const TimerId id = nextTimer_++;
+  timers_.push_back({id, platform::Ticks() + delayMs, std::move(due)});
+  return id;
+}
+
+void UiLoopBase::CancelTimer(TimerId id) {
+  std::erase_if(timers_, [id](const Timer& timer) { return timer.id == id; });
+}
+
+uint32_t UiLoopBase::UntilNextTimer() const {
+  const uint32_t now = platform::Ticks();
+  uint32_t wait = kForever;
+  for (const auto& timer : timers_) {
+    // Signed distance, so that the tick counter wrapping round does not matter.
+    const auto left = static_cast<int32_t>(timer.due - now);
+    wait = std::min(wait, left > 0 ? static_cast<uint32_t>(left) : 0u);
+  }
+  return wait;
+}
+
+void UiLoopBase::RunDueTimers() {
+  const uint32_t now = platform::Ticks();
+  std::vector<TimerId> due;
+  for (const auto& timer : timers_) {
+    if (static_cast<int32_t>(timer.due - now) <= 0) due.push_back(timer.id);
+  }
+  // One at a time: a timer may cancel or set others while it runs.
+  for (const TimerId id : due) {
+    const auto found =
+        std::find_if(timers_.begin(), timers_.end(), [id](const Timer& timer) { return timer.id == id; });
+    if (found == timers_.end()) continue;
+    auto run = std::move(found->run);
+    timers_.erase(found);
+    run();
+  }
 }
 
 void UiLoopBase::Handle(const platform::InputEvent& input) {

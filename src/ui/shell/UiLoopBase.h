@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "platform/screen/Input.h"
 #include "ui/shell/ScreenSize.h"
@@ -33,6 +34,10 @@ class UiLoopBase : public UiLoop {
   [[nodiscard]] WindowStack& Windows() override { return windows_; }
   int Run() override;
   void Quit(int exitCode) override;
+  TimerId After(uint32_t delayMs, std::function<void()> due) override;
+  void CancelTimer(TimerId id) override;
+  // Runs the timers whose time has come; the loop does this itself, tests may too.
+  void RunDueTimers();
 
   [[nodiscard]] const platform::Surface& Screen() const { return *screen_; }
 
@@ -48,6 +53,16 @@ class UiLoopBase : public UiLoop {
 
  private:
   void Handle(const platform::InputEvent& input);
+  // Milliseconds until the first timer is due; kForever without one.
+  [[nodiscard]] uint32_t UntilNextTimer() const;
+
+  struct Timer {
+    TimerId id = 0;
+    uint32_t due = 0;  // platform::Ticks
+    std::function<void()> run;
+  };
+  std::vector<Timer> timers_;
+  TimerId nextTimer_ = 1;
 
   std::unique_ptr<platform::Surface> screen_;
   WindowStack windows_;

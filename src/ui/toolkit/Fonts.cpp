@@ -6,6 +6,7 @@
 
 #include "platform/TextCodec.h"
 #include "platform/screen/Font.h"
+#include "resources/SkinValues.h"
 
 namespace quelt::ui {
 
@@ -18,6 +19,10 @@ std::shared_ptr<platform::Font> OpenFont(const std::u16string& face, int pixelSi
   auto font = platform::Font::Open(platform::Utf16ToUtf8(face), pixelSize, bold);
   fonts.emplace(key, font);  // a failure too, so it is not tried on every paint
   return font;
+}
+
+std::shared_ptr<platform::Font> OpenFont(const resources::SkinFont& font) {
+  return OpenFont(font.name, font.size, font.weight >= resources::kBoldWeight);
 }
 
 }  // namespace quelt::ui

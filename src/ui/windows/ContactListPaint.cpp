@@ -22,10 +22,6 @@ constexpr int kMissingIconWidth = 16;
 constexpr int kIconGap = 2;
 constexpr int kMissingIndicatorWidth = 18;
 
-std::shared_ptr<platform::Font> FontOf(const resources::SkinFont& font) {
-  return OpenFont(font.name, font.size, font.weight >= resources::kBoldWeight);
-}
-
 // The highlight under typed keys: the selection colour, a fifth darker.
 Color Darker(Color color) {
   return Color{static_cast<uint8_t>(color.r * 4 / 5), static_cast<uint8_t>(color.g * 4 / 5),
@@ -85,8 +81,8 @@ std::u16string ShownName(const std::u16string& name, const std::u16string& id) {
 
 ContactListLook ContactListLook::Current(const resources::LookSet& looks) {
   ContactListLook look{.skin = looks.CurrentSkin(), .icons = looks.CurrentIcons()};
-  look.listFont = FontOf(look.Values().contactList.font);
-  look.statusFont = FontOf(look.Values().status.font);
+  look.listFont = OpenFont(look.Values().contactList.font);
+  look.statusFont = OpenFont(look.Values().status.font);
   return look;
 }
 

@@ -47,6 +47,7 @@ class ContactListScene {
 
   [[nodiscard]] ui::ContactListWindow& Window() { return *window_; }
   [[nodiscard]] ui::WindowStack& Windows() { return loop_->Windows(); }
+  [[nodiscard]] ui::HeadlessUiLoop& Loop() { return *loop_; }
   [[nodiscard]] core::Application& App() { return *application_; }
   [[nodiscard]] FakeAccount& Icq() { return *accounts_->icq; }
   [[nodiscard]] FakeAccount& Msn() { return *accounts_->msn; }

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "support/ui/ContactListScene.h"
+#include "support/ui/FakeChat.h"
+#include "ui/chat/ChatWindow.h"
 
 namespace {
 
@@ -48,6 +50,22 @@ int main(int argc, char** argv) {
       test::AddDemoContacts(scene.Icq(), scene.Msn());
       scene.Press({Key::LeftSoft, Key::Digit3, Key::Digit6});  // quick search, then "em" or "en"
       written = Write(scene, folder / ("quick-search-" + suffix + ".png")) && written;
+    }
+    {
+      test::ContactListScene scene({.screen = size, .config = Config()});
+      std::filesystem::create_directories(scene.Folder() / "history");
+      auto chat = std::make_shared<test::FakeChat>(
+          ui::Protocol::Icq, scene.Folder() / "history",
+          std::vector<ui::ParticipantEntry>{{.id = u"200", .displayName = u"Alice Cooper"}});
+      chat->Store(u"200", u"Hi! Did you see the pictures from Saturday?");
+      chat->Store(u"", u"Not yet. Where are they?");
+      chat->Store(u"200", u"Here: www.example.org/photos/saturday and a few more at http://example.net/album");
+      chat->Store(u"", u"Great, thanks!\r\nI'll look tonight.");
+      chat->unsent = u"Looks like a lovely day";
+      auto window = ui::ChatWindow::Open(scene.App(), scene.Loop(), size, nullptr, chat);
+      written = Write(scene, folder / ("chat-" + suffix + ".png")) && written;
+      scene.Press({Key::Up, Key::Up, Key::Up});
+      written = Write(scene, folder / ("chat-link-" + suffix + ".png")) && written;
     }
   }
   return written ? 0 : 1;

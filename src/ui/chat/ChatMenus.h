@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/model/AccountModel.h"
+#include "ui/toolkit/Menu.h"
+
+namespace quelt::ui {
+
+enum class ChatCommand {
+  Copy = 1,
+  Paste,
+  Clear,
+  Close,
+  LeaveChatSession,
+  CopyMessage,
+  OpenLink,
+  CopyLink,
+  ClearHistory,
+  InviteBase = 0x1000,  // + the position of the contact in the menu's invite list
+};
+
+// What the chat menu depends on when it opens.
+struct ChatMenuContext {
+  Protocol service = Protocol::Icq;
+  bool listMode = false;
+  bool entryEmpty = true;
+  bool clipboardHasText = false;
+  bool messageSelected = false;
+  bool linkSelected = false;
+  // MSN: online contacts not in the chat yet, by display name.
+  std::vector<std::u16string> invitable;
+};
+
+[[nodiscard]] std::vector<MenuItem> BuildChatMenu(const ChatMenuContext& context,
+                                                  const std::function<std::u16string(std::string_view)>& text);
+
+}  // namespace quelt::ui
