@@ -4,5 +4,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build build --target ui_tests
-QUELT_UPDATE_GOLDEN=1 ./build/tests/ui/ui_tests --gtest_filter='ContactListGoldenTest.*'
+QUELT_UPDATE_GOLDEN=1 ./build/tests/ui/ui_tests --gtest_filter='*GoldenTest.*'
 git status --short tests/ui/golden

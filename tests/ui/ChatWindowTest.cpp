@@ -5,6 +5,7 @@
 #include "support/ui/FakeChat.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/chat/LinkCommand.h"
+#include "ui/chat/SmileyPicker.h"
 #include "ui/toolkit/MenuWindow.h"
 #include "ui/toolkit/MessageBox.h"
 
@@ -105,6 +106,9 @@ TEST_F(ChatWindowTest, AHeldMessageDisablesTheEntryUntilItArrivesOrComesBack) {
   Event(core::EventCode::MsnSendFailed);
   EXPECT_TRUE(window_->Entry().Enabled());
   EXPECT_EQ(window_->Entry().Text(), u"one");  // for another try
+  ASSERT_NE(Top<MessageBox>(), nullptr);
+  EXPECT_EQ(Top<MessageBox>()->Text(), u"Can't send message");
+  scene_.Press(Key::Action);
 
   scene_.Press(Key::RightSoft);
   chat_->FinishSend(true);
@@ -151,6 +155,24 @@ TEST_F(ChatWindowTest, UpFromTheEntryWalksTheMessagesAndItsLinksOpenWithoutAShel
   Event(core::EventCode::IcqMessageReceived);
   EXPECT_EQ(window_->Messages().Message(window_->Messages().Count() - 1).text, u"new");
   EXPECT_EQ(chat_->reads, reads + 1);
+}
+
+TEST_F(ChatWindowTest, TheSmileyPickerTypesTheChosenSmileyAtTheCaret) {
+  chat_->smileys = resources::SmileySet::Create(scene_.Folder() / "Smilies", u"");
+  Open();
+  Type(u"ab");
+  scene_.Press(Key::Left);
+  scene_.Press({Key::LeftSoft, Key::Action});  // the menu's first item
+  const auto picker = Top<SmileyPicker>();
+  ASSERT_NE(picker, nullptr);
+  ASSERT_TRUE(picker->Grid());
+  scene_.Press({Key::Right, Key::Down});
+  EXPECT_EQ(picker->Selected(), static_cast<size_t>(1 + picker->Columns()));
+  scene_.Screen();  // painted once, as the loop would
+  scene_.Press(Key::Action);
+  EXPECT_TRUE(OnTop());
+  const auto& chosen = chat_->smileys->Table().Smileys()[1 + static_cast<size_t>(picker->Columns())].text;
+  EXPECT_EQ(window_->Entry().Text(), u"a" + chosen + u"b");
 }
 
 }  // namespace

@@ -15,9 +15,14 @@ std::vector<MenuItem> BuildChatMenu(const ChatMenuContext& context,
             MenuItem::Separator(),
             item("clear_history", ChatCommand::ClearHistory, context.messageSelected)};
   }
-  std::vector<MenuItem> menu = {item("copy", ChatCommand::Copy, !context.entryEmpty),
-                                item("paste", ChatCommand::Paste, context.clipboardHasText),
-                                item("clear", ChatCommand::Clear, !context.entryEmpty), MenuItem::Separator()};
+  std::vector<MenuItem> menu;
+  if (context.hasSmileys) {
+    menu.push_back(item("smile", ChatCommand::Smile));
+    menu.push_back(MenuItem::Separator());
+  }
+  menu.insert(menu.end(), {item("copy", ChatCommand::Copy, !context.entryEmpty),
+                           item("paste", ChatCommand::Paste, context.clipboardHasText),
+                           item("clear", ChatCommand::Clear, !context.entryEmpty), MenuItem::Separator()});
   if (context.service == Protocol::Msn) {
     MenuItem invite{.label = text("invite"), .enabled = !context.invitable.empty()};
     for (size_t i = 0; i < context.invitable.size(); ++i) {

@@ -11,7 +11,8 @@
 namespace quelt::ui {
 
 enum class ChatCommand {
-  Copy = 1,
+  Smile = 1,
+  Copy,
   Paste,
   Clear,
   Close,
@@ -28,6 +29,7 @@ struct ChatMenuContext {
   Protocol service = Protocol::Icq;
   bool listMode = false;
   bool entryEmpty = true;
+  bool hasSmileys = false;  // the set has any
   bool clipboardHasText = false;
   bool messageSelected = false;
   bool linkSelected = false;

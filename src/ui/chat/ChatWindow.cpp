@@ -11,6 +11,7 @@
 #include "resources/LookSet.h"
 #include "resources/SmileySet.h"
 #include "ui/chat/LinkCommand.h"
+#include "ui/chat/SmileyPicker.h"
 #include "ui/toolkit/Fonts.h"
 #include "ui/toolkit/Look.h"
 #include "ui/toolkit/MenuWindow.h"
@@ -191,13 +192,15 @@ void ChatWindow::Send() {
       }
       if (list_.LoadNewer()) chat_->MarkRead();
       break;
-    case ChatModel::SendResult::CantSend:
-      MessageBox::Show(loop_.Windows(), screen_.width, screen_.height, u"Error", u"Can't send message",
-                       application_.Text("ok"), {}, nullptr);
-      break;
+    case ChatModel::SendResult::CantSend: ShowCantSend(); break;
     case ChatModel::SendResult::NotNow: entry_.SetEnabled(CanSendNow() && !sending_); break;
   }
   Invalidate();
+}
+
+void ChatWindow::ShowCantSend() {
+  MessageBox::Show(loop_.Windows(), screen_.width, screen_.height, u"Error", u"Can't send message",
+                   application_.Text("ok"), {}, nullptr);
 }
 
 void ChatWindow::Close() {
@@ -237,7 +240,8 @@ void ChatWindow::Refresh() {
 }
 
 void ChatWindow::OnEvent(const core::AppEventPtr& event) {
-  if (!event) return;
+  if (!event || closed_) return;
+  if (chat_->IsSendFailure(*event)) ShowCantSend();
   switch (event->Code()) {
     case EventCode::SettingsChanged:
       // Fonts, headers and the smiley set may all have changed.
@@ -342,9 +346,11 @@ std::vector<ContactEntry> ChatWindow::Invitable() const {
 
 void ChatWindow::OpenMenu() {
   invitable_ = Invitable();
+  const auto set = chat_->Smileys();
   ChatMenuContext context{.service = chat_->Service(),
                           .listMode = listMode_,
                           .entryEmpty = entry_.Text().empty(),
+                          .hasSmileys = set && set->WaitLoaded() && !set->Table().Smileys().empty(),
                           .clipboardHasText = services_.clipboard && services_.clipboard().has_value(),
                           .messageSelected = list_.Selected().has_value(),
                           .linkSelected = list_.SelectedLink().has_value()};
@@ -370,6 +376,7 @@ void ChatWindow::RunCommand(int command) {
     return;
   }
   switch (static_cast<ChatCommand>(command)) {
+    case ChatCommand::Smile: OpenSmileyPicker(); break;
     case ChatCommand::Copy: copy(entry_.Text()); break;
     case ChatCommand::Paste:
       if (const auto text = services_.clipboard ? services_.clipboard() : std::nullopt) entry_.Append(*text);
@@ -388,6 +395,19 @@ void ChatWindow::RunCommand(int command) {
     case ChatCommand::InviteBase: break;
   }
   Invalidate();
+}
+
+void ChatWindow::OpenSmileyPicker() {
+  smileys_ = chat_->Smileys();
+  if (!smileys_ || !smileys_->WaitLoaded() || smileys_->Table().Smileys().empty()) return;
+  std::weak_ptr<ChatWindow> weak = weak_from_this();
+  SmileyPicker::Open(loop_.Windows(), screen_, smileys_->Table(), Values(*looks_).chat,
+                     {.title = application_.Text("select_smile"),
+                      .choose = application_.Text("ok"),
+                      .cancel = application_.Text("cancel")},
+                     [weak](const std::u16string& text) {
+                       if (const auto self = weak.lock()) self->entry_.Insert(text);
+                     });
 }
 
 void ChatWindow::OpenSelectedLink() {

@@ -78,12 +78,14 @@ class ChatWindow final : public Window, public core::EventListener, public std::
   void StopTyping();
   void CheckTypingPause();
   void Send();
+  void ShowCantSend();
   void Close();
   void EnterListMode();
   void LeaveListMode();
   void Refresh();
   void OpenMenu();
   void RunCommand(int command);
+  void OpenSmileyPicker();
   void OpenSelectedLink();
   void AskToClearHistory();
   [[nodiscard]] std::vector<ContactEntry> Invitable() const;

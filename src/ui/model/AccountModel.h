@@ -8,6 +8,7 @@
 #include <vector>
 
 namespace quelt::core {
+class AppEvent;
 class Conversation;
 }
 namespace quelt::resources {
@@ -92,6 +93,8 @@ class ChatModel {
   virtual void SetUnsentText(std::u16string text) = 0;
   // The window has shown what arrived.
   virtual void MarkRead() = 0;
+  // The event says that a message of this chat could not be delivered.
+  [[nodiscard]] virtual bool IsSendFailure(const core::AppEvent& event) const = 0;
   // Calls a contact into the chat (MSN); false when the service has no such thing.
   virtual bool Invite(const std::u16string& contactId) = 0;
   // The window closes: the contact no longer shows an open chat; an MSN chat leaves its

@@ -1,6 +1,7 @@
 #include "ui/model/IcqAccountModel.h"
 
 #include "core/Application.h"
+#include "icq/IcqEvents.h"
 #include "icq/IcqSession.h"
 #include "platform/Clock.h"
 #include "platform/TextCodec.h"
@@ -66,6 +67,12 @@ class IcqChatModel final : public ChatModel {
     bool changed = false;
     List().Update(uin_, [&](icq::IcqContact& contact) { changed = std::exchange(contact.unread, false); });
     if (changed) Session().App().PostEvent(core::MakeEvent(core::EventCode::ViewRefresh));
+  }
+  [[nodiscard]] bool IsSendFailure(const core::AppEvent& event) const override {
+    const auto* failed = event.Code() == core::EventCode::IcqMessageNotConfirmed
+                             ? core::PayloadOf<icq::IcqDeliveryEvent>(event)
+                             : nullptr;
+    return failed && failed->uin == uin_;
   }
   bool Invite(const std::u16string&) override { return false; }
   void Close() override { account_->chats_.Remove(this); }

@@ -1,6 +1,7 @@
 #include "ui/model/MsnAccountModel.h"
 
 #include "core/Application.h"
+#include "msn/MsnConversationEvents.h"
 #include "msn/MsnSession.h"
 
 namespace quelt::ui {
@@ -34,6 +35,11 @@ class MsnChatModel final : public ChatModel {
   [[nodiscard]] std::u16string UnsentText() const override { return conversation_->UnsentText(); }
   void SetUnsentText(std::u16string text) override { conversation_->SetUnsentText(std::move(text)); }
   void MarkRead() override { conversation_->MarkRead(); }
+  [[nodiscard]] bool IsSendFailure(const core::AppEvent& event) const override {
+    const auto* failed =
+        event.Code() == core::EventCode::MsnSendFailed ? core::PayloadOf<msn::MsnSendFailedEvent>(event) : nullptr;
+    return failed && failed->conversation == conversation_->Name();
+  }
   bool Invite(const std::u16string& contactId) override {
     conversation_->Invite(contactId);
     return true;

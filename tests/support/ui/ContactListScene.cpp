@@ -38,7 +38,7 @@ void UseShippedFontsOnly() {
 ContactListScene::ContactListScene(Options options) : screen_(options.screen) {
   UseShippedFontsOnly();
   // The shipped sets, each linked on its own, so that a test can add a set beside them.
-  for (const char* kind : {"Skin", "Icons", "Language", "QSearch"}) {
+  for (const char* kind : {"Skin", "Icons", "Language", "QSearch", "Smilies"}) {
     std::filesystem::create_directories(folder_ / kind);
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(QUELT_DATA_DIR) / kind)) {
       std::filesystem::create_symlink(entry.path(), folder_ / kind / entry.path().filename());

@@ -57,15 +57,14 @@ int main(int argc, char** argv) {
       auto chat = std::make_shared<test::FakeChat>(
           ui::Protocol::Icq, scene.Folder() / "history",
           std::vector<ui::ParticipantEntry>{{.id = u"200", .displayName = u"Alice Cooper"}});
-      chat->Store(u"200", u"Hi! Did you see the pictures from Saturday?");
-      chat->Store(u"", u"Not yet. Where are they?");
-      chat->Store(u"200", u"Here: www.example.org/photos/saturday and a few more at http://example.net/album");
-      chat->Store(u"", u"Great, thanks!\r\nI'll look tonight.");
-      chat->unsent = u"Looks like a lovely day";
+      chat->smileys = resources::SmileySet::Create(scene.Folder() / "Smilies", u"");
+      test::AddDemoTalk(*chat);
       auto window = ui::ChatWindow::Open(scene.App(), scene.Loop(), size, nullptr, chat);
       written = Write(scene, folder / ("chat-" + suffix + ".png")) && written;
       scene.Press({Key::Up, Key::Up, Key::Up});
       written = Write(scene, folder / ("chat-link-" + suffix + ".png")) && written;
+      scene.Press({Key::RightSoft, Key::LeftSoft, Key::Action, Key::Right, Key::Right, Key::Down});
+      written = Write(scene, folder / ("smileys-" + suffix + ".png")) && written;
     }
   }
   return written ? 0 : 1;

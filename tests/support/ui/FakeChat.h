@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/AppEvent.h"
 #include "core/Conversation.h"
 #include "core/HistoryStore.h"
+#include "resources/SmileySet.h"
 #include "ui/model/AccountModel.h"
 
 namespace quelt::test {
@@ -26,7 +28,7 @@ class FakeChat final : public ui::ChatModel {
   [[nodiscard]] std::u16string Id() const override { return participants.front().id; }
   [[nodiscard]] std::vector<ui::ParticipantEntry> Participants() const override { return participants; }
   [[nodiscard]] std::shared_ptr<core::Conversation> History() const override { return conversation; }
-  [[nodiscard]] std::shared_ptr<resources::SmileySet> Smileys() const override { return nullptr; }
+  [[nodiscard]] std::shared_ptr<resources::SmileySet> Smileys() const override { return smileys; }
 
   [[nodiscard]] SendResult Send(std::u16string text) override {
     sent.push_back(text);
@@ -44,6 +46,9 @@ class FakeChat final : public ui::ChatModel {
   [[nodiscard]] std::u16string UnsentText() const override { return unsent; }
   void SetUnsentText(std::u16string text) override { unsent = std::move(text); }
   void MarkRead() override { ++reads; }
+  [[nodiscard]] bool IsSendFailure(const core::AppEvent& event) const override {
+    return event.Code() == core::EventCode::MsnSendFailed || event.Code() == core::EventCode::IcqMessageNotConfirmed;
+  }
   bool Invite(const std::u16string& id) override {
     invited.push_back(id);
     return true;
@@ -65,6 +70,7 @@ class FakeChat final : public ui::ChatModel {
   const ui::Protocol service;
   std::vector<ui::ParticipantEntry> participants;
   std::shared_ptr<core::Conversation> conversation;
+  std::shared_ptr<resources::SmileySet> smileys;
   SendResult result = SendResult::Sent;
   bool holdSends = false;  // as MSN does until the switchboard acknowledges
   bool canSend = true;
@@ -76,5 +82,14 @@ class FakeChat final : public ui::ChatModel {
   std::vector<bool> typingCalls;
   std::vector<std::u16string> invited;
 };
+
+// A short talk with smileys, links and a line break, and a draft in the entry.
+inline void AddDemoTalk(FakeChat& chat) {
+  chat.Store(u"200", u"Hi! Did you see the pictures from Saturday? :)");
+  chat.Store(u"", u"Not yet. Where are they?");
+  chat.Store(u"200", u"Here: www.example.org/photos/saturday and a few more at http://example.net/album");
+  chat.Store(u"", u"Great, thanks! ;)\r\nI'll look tonight.");
+  chat.unsent = u"Looks like a lovely day";
+}
 
 }  // namespace quelt::test
