@@ -1,13 +1,18 @@
 // Chat messages split into items and laid out in lines with a real font and smiley set: a page
-// of ten messages (what opening a chat lays out) and a thousand loaded ones (a long session).
+// of ten messages (what opening a chat lays out) and a thousand loaded ones (a long session);
+// a keystroke in the chat window to the composed screen; a thousand messages paged in and painted.
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/TextCodec.h"
 #include "platform/screen/Font.h"
 #include "resources/SmileyTable.h"
 #include "support/ui/ContactListScene.h"
+#include "support/ui/FakeChat.h"
+#include "ui/chat/ChatWindow.h"
 #include "ui/chat/MessageLayout.h"
 
 namespace {
@@ -53,6 +58,59 @@ void LayOut(benchmark::State& state) {
   state.counters["lines"] = static_cast<double>(lines);
 }
 BENCHMARK(LayOut)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// A chat window with a long talk in a real history, its smileys animated.
+struct ChatScene {
+  ChatScene()
+      : scene({.screen = {240, 320}, .config = "ICQ_ENABLED=TRUE\r\nUIN=1\r\n"}),
+        chat((
+            std::filesystem::create_directories(scene.Folder() / "history"),
+            std::make_shared<test::FakeChat>(ui::Protocol::Icq, scene.Folder() / "history",
+                                             std::vector<ui::ParticipantEntry>{{.id = u"2", .displayName = u"Bob"}}))) {
+    chat->smileys = resources::SmileySet::Create(scene.Folder() / "Smilies", u"");
+    for (const auto& text : Messages(1000)) chat->Store(u"2", text);
+    window = ui::ChatWindow::Open(scene.App(), scene.Loop(), {240, 320}, nullptr, chat);
+    screen = platform::Surface::Create(240, 320);
+    scene.Windows().Compose(*screen);
+  }
+  test::ContactListScene scene;
+  std::shared_ptr<test::FakeChat> chat;
+  std::shared_ptr<ui::ChatWindow> window;
+  std::unique_ptr<platform::Surface> screen;
+};
+
+// One typed character (and taking it back) to the composed screen: the entry changes, the
+// window paints again and the screen is composed.
+void Keystroke(benchmark::State& state) {
+  ChatScene chat;
+  int round = 0;
+  for (auto _ : state) {
+    if (round++ % 2 == 0) {
+      chat.scene.Windows().OnText(u"a");
+    } else {
+      chat.scene.Windows().OnKey(platform::Key::Backspace);
+    }
+    chat.scene.Windows().Compose(*chat.screen);
+  }
+}
+BENCHMARK(Keystroke)->Unit(benchmark::kMicrosecond);
+
+// Reading the whole talk in (1,000 messages, a page at a time from the top of list mode) and
+// painting it; the heap it takes once laid out.
+void LoadAndPaintThousand(benchmark::State& state) {
+  for (auto _ : state) {
+    ChatScene chat;
+    const size_t before = mallinfo2().uordblks;
+    chat.scene.Windows().OnKey(platform::Key::Up);
+    while (chat.window->Messages().Up()) {
+    }
+    chat.window->Invalidate();
+    chat.scene.Windows().Compose(*chat.screen);
+    state.counters["messages"] = static_cast<double>(chat.window->Messages().Count());
+    state.counters["heap_kB"] = static_cast<double>(mallinfo2().uordblks - before) / 1024.0;
+  }
+}
+BENCHMARK(LoadAndPaintThousand)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

@@ -11,7 +11,17 @@ void UiDispatcher::SetWake(Wake wake) {
 void UiDispatcher::DispatchToUi(AppEventPtr event) {
   {
     std::lock_guard lock(mutex_);
-    pending_.push_back(std::move(event));
+    pending_.push_back({std::move(event), nullptr});
+  }
+  // Not under mutex_: the loop may start draining on its own thread before we return.
+  std::lock_guard lock(wakeMutex_);
+  if (wake_) wake_();
+}
+
+void UiDispatcher::PostTask(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    pending_.push_back({nullptr, std::move(task)});
   }
   // Not under mutex_: the loop may start draining on its own thread before we return.
   std::lock_guard lock(wakeMutex_);
@@ -19,14 +29,20 @@ void UiDispatcher::DispatchToUi(AppEventPtr event) {
 }
 
 void UiDispatcher::Drain() {
-  std::vector<AppEventPtr> events;
+  std::vector<Pending> pending;
   ListenerList::Snapshot listeners;
   {
     std::lock_guard lock(mutex_);
-    events.swap(pending_);
+    pending.swap(pending_);
     listeners = listeners_.Take();
   }
-  for (const auto& event : events) ListenerList::Deliver(listeners, event);
+  for (const auto& item : pending) {
+    if (item.event) {
+      ListenerList::Deliver(listeners, item.event);
+    } else if (item.task) {
+      item.task();
+    }
+  }
 }
 
 size_t UiDispatcher::PendingCount() const {

@@ -33,6 +33,8 @@ class UiDispatcher {
 
   // Any thread.
   void DispatchToUi(AppEventPtr event);
+  // Any thread: runs `task` on the main thread with the next drain, after the events before it.
+  void PostTask(std::function<void()> task);
 
   // Main thread only.
   void Drain();
@@ -41,7 +43,12 @@ class UiDispatcher {
 
  private:
   mutable std::mutex mutex_;  // the pending list
-  std::vector<AppEventPtr> pending_;
+  // What to deliver, in order: an event, or a task when `event` is null.
+  struct Pending {
+    AppEventPtr event;
+    std::function<void()> task;
+  };
+  std::vector<Pending> pending_;
   std::mutex wakeMutex_;  // the wake and the calls to it
   Wake wake_;
   ListenerList listeners_;

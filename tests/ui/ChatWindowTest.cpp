@@ -1,6 +1,8 @@
 // The chat window driven by keys and typed text over a fake conversation with a real history.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "support/ui/ContactListScene.h"
 #include "support/ui/FakeChat.h"
 #include "ui/chat/ChatWindow.h"
@@ -13,6 +15,7 @@ namespace quelt::ui {
 namespace {
 
 using platform::Key;
+using namespace std::chrono_literals;
 
 class ChatWindowTest : public ::testing::Test {
  protected:
@@ -173,6 +176,23 @@ TEST_F(ChatWindowTest, TheSmileyPickerTypesTheChosenSmileyAtTheCaret) {
   EXPECT_TRUE(OnTop());
   const auto& chosen = chat_->smileys->Table().Smileys()[1 + static_cast<size_t>(picker->Columns())].text;
   EXPECT_EQ(window_->Entry().Text(), u"a" + chosen + u"b");
+}
+
+TEST_F(ChatWindowTest, SmileysInViewAnimateAndNothingTicksOnceTheChatIsGone) {
+  chat_->smileys = resources::SmileySet::Create(scene_.Folder() / "Smilies", u"");
+  chat_->Store(u"200", u"O:)");
+  Open();
+  (void)scene_.Screen();
+  auto& dispatcher = scene_.App().Dispatcher();
+  for (int i = 0; i < 200 && dispatcher.PendingCount() == 0; ++i) std::this_thread::sleep_for(10ms);
+  ASSERT_GT(dispatcher.PendingCount(), 0u);  // a repaint asked for by the next frame
+  dispatcher.Drain();
+  EXPECT_TRUE(scene_.Windows().NeedsPaint());
+
+  scene_.Press({Key::LeftSoft, Key::Up, Key::Action});  // close
+  dispatcher.Drain();
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(dispatcher.PendingCount(), 0u);
 }
 
 }  // namespace

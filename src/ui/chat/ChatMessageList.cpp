@@ -140,7 +140,9 @@ const ChatMessageList::Laid& ChatMessageList::LaidOut(size_t index) {
   return *slot;
 }
 
-void ChatMessageList::Paint(Painter& painter, const Rect& area, const resources::SkinData::Chat& colours) {
+void ChatMessageList::Paint(Painter& painter, const Rect& area, const resources::SkinData::Chat& colours,
+                            const FrameOf& frameOf) {
+  visible_.clear();
   // One pixel is kept free on the right, where a selected message's frame runs.
   if (area.width - 1 != width_) {
     width_ = area.width - 1;
@@ -193,7 +195,13 @@ void ChatMessageList::Paint(Painter& painter, const Rect& area, const resources:
         const MessageItem& item = laid.items[piece.item];
         if (item.kind == MessageItem::Kind::Smiley) {
           const auto& image = style_.smileys->Smileys()[item.smiley].image;
-          if (image && image->Decode()) painter.Image(*image, piece.x, lineTop + line.height - image->Height());
+          if (!image || !image->Decode()) continue;
+          const int bottom = lineTop + line.height;
+          if (bottom > 0 && bottom - image->Height() < area.height &&
+              std::find(visible_.begin(), visible_.end(), image) == visible_.end()) {
+            visible_.push_back(image);
+          }
+          painter.Image(*image, piece.x, bottom - image->Height(), frameOf ? frameOf(image) : 0);
           continue;
         }
         if (!font || item.kind == MessageItem::Kind::Space || item.kind == MessageItem::Kind::LineBreak) continue;

@@ -15,6 +15,7 @@
 
 namespace quelt::platform {
 class Font;
+class Image;
 }
 namespace quelt::resources {
 class SmileyTable;
@@ -69,7 +70,12 @@ class ChatMessageList {
   // The next link, then the next message with its first; false at the newest.
   bool Down();
 
-  void Paint(Painter& painter, const platform::Rect& area, const resources::SkinData::Chat& colours);
+  // `frameOf` gives the frame to draw of an animated picture.
+  using FrameOf = std::function<int(const std::shared_ptr<platform::Image>&)>;
+  void Paint(Painter& painter, const platform::Rect& area, const resources::SkinData::Chat& colours,
+             const FrameOf& frameOf = nullptr);
+  // The smiley pictures the last paint showed, each once.
+  [[nodiscard]] const std::vector<std::shared_ptr<platform::Image>>& VisibleImages() const { return visible_; }
 
  private:
   struct Laid {
@@ -90,6 +96,7 @@ class ChatMessageList {
   std::optional<size_t> selected_;
   int link_ = -1;
   int scroll_ = 0;  // from the top of the first message to the top of the area
+  std::vector<std::shared_ptr<platform::Image>> visible_;
 };
 
 }  // namespace quelt::ui

@@ -1,13 +1,17 @@
 #include "ui/chat/ChatWindow.h"
 
+#include <algorithm>
+
 #include "core/Application.h"
 #include "core/SingleInstance.h"
+#include "core/UiDispatcher.h"
 #include "platform/Clock.h"
 #include "platform/Registry.h"
 #include "platform/Spawn.h"
 #include "platform/TextCodec.h"
 #include "platform/screen/Clipboard.h"
 #include "platform/screen/Font.h"
+#include "platform/screen/Image.h"
 #include "resources/LookSet.h"
 #include "resources/SmileySet.h"
 #include "ui/chat/LinkCommand.h"
@@ -210,6 +214,7 @@ void ChatWindow::Close() {
   // While a message is on its way the conversation keeps its text itself.
   if (!sending_) chat_->SetUnsentText(entry_.Text());
   chat_->Close();
+  if (animation_) animation_->Stop();
   application_.Dispatcher().RemoveUiListener(this);
   loop_.Windows().Remove(this);
 }
@@ -401,13 +406,15 @@ void ChatWindow::OpenSmileyPicker() {
   smileys_ = chat_->Smileys();
   if (!smileys_ || !smileys_->WaitLoaded() || smileys_->Table().Smileys().empty()) return;
   std::weak_ptr<ChatWindow> weak = weak_from_this();
-  SmileyPicker::Open(loop_.Windows(), screen_, smileys_->Table(), Values(*looks_).chat,
-                     {.title = application_.Text("select_smile"),
-                      .choose = application_.Text("ok"),
-                      .cancel = application_.Text("cancel")},
-                     [weak](const std::u16string& text) {
-                       if (const auto self = weak.lock()) self->entry_.Insert(text);
-                     });
+  SmileyPicker::Open(
+      loop_.Windows(), screen_, smileys_->Table(), Values(*looks_).chat,
+      {.title = application_.Text("select_smile"),
+       .choose = application_.Text("ok"),
+       .cancel = application_.Text("cancel")},
+      [weak](const std::u16string& text) {
+        if (const auto self = weak.lock()) self->entry_.Insert(text);
+      },
+      application_.GetSettings()->Values().animateSmileList ? &application_.Dispatcher() : nullptr);
 }
 
 void ChatWindow::OpenSelectedLink() {
@@ -429,6 +436,36 @@ void ChatWindow::AskToClearHistory() {
                    });
 }
 
+int ChatWindow::FrameOf(const std::shared_ptr<platform::Image>& image) const {
+  const auto found = std::find(animated_.begin(), animated_.end(), image);
+  return found == animated_.end() || !animation_ ? 0 : animation_->CurrentFrame(found - animated_.begin());
+}
+
+void ChatWindow::AnimateVisibleSmileys() {
+  std::vector<std::shared_ptr<platform::Image>> wanted;
+  for (const auto& image : list_.VisibleImages()) {
+    if (image->FrameCount() > 1) wanted.push_back(image);
+  }
+  if (wanted == animated_) return;
+  animated_ = std::move(wanted);
+  if (!animation_) {
+    // The scheduler's thread only asks the main thread for a repaint.
+    std::weak_ptr<ChatWindow> weak = weak_from_this();
+    animation_ = std::make_unique<AnimationScheduler>([dispatcher = &application_.Dispatcher(), weak] {
+      dispatcher->PostTask([weak] {
+        if (const auto self = weak.lock()) self->Invalidate();
+      });
+    });
+  }
+  animation_->Clear();
+  for (const auto& image : animated_) (void)animation_->Add(image);
+  if (animated_.empty()) {
+    animation_->Stop();
+  } else {
+    animation_->Start();
+  }
+}
+
 void ChatWindow::Paint(Painter& painter) {
   const auto& values = Values(*looks_);
   const auto& colours = values.chat;
@@ -448,7 +485,8 @@ void ChatWindow::Paint(Painter& painter) {
   const Rect listArea{0, titleHeight, screen_.width, std::max(0, softKeys.y - titleHeight - entryHeight)};
   painter.Fill(listArea, colours.background.value_or(look.background));
   PaintAligned(painter, colours.backgroundImage, listArea, colours.backgroundAlign);
-  list_.Paint(painter, listArea, colours);
+  list_.Paint(painter, listArea, colours, [this](const auto& image) { return FrameOf(image); });
+  AnimateVisibleSmileys();
   if (!listMode_) entry_.Paint(painter, {0, listArea.y + listArea.height, screen_.width, entryHeight});
   SoftKeyBar::Paint(painter, softKeys, application_.Text("menu"), RightSoftKeyLabel());
 }

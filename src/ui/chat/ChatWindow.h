@@ -12,6 +12,7 @@
 #include "ui/model/AccountModel.h"
 #include "ui/shell/ScreenSize.h"
 #include "ui/shell/UiLoop.h"
+#include "ui/toolkit/AnimationScheduler.h"
 #include "ui/toolkit/TextBox.h"
 #include "ui/toolkit/Window.h"
 
@@ -86,6 +87,8 @@ class ChatWindow final : public Window, public core::EventListener, public std::
   void OpenMenu();
   void RunCommand(int command);
   void OpenSmileyPicker();
+  void AnimateVisibleSmileys();
+  [[nodiscard]] int FrameOf(const std::shared_ptr<platform::Image>& image) const;
   void OpenSelectedLink();
   void AskToClearHistory();
   [[nodiscard]] std::vector<ContactEntry> Invitable() const;
@@ -109,6 +112,9 @@ class ChatWindow final : public Window, public core::EventListener, public std::
   bool styled_ = false;
   bool restoring_ = false;  // the program, not the user, is setting the entry's text
   std::shared_ptr<resources::SmileySet> smileys_;
+  // The animated smileys in view, in the scheduler's order; it runs only while there are any.
+  std::unique_ptr<AnimationScheduler> animation_;
+  std::vector<std::shared_ptr<platform::Image>> animated_;
   std::vector<ContactEntry> invitable_;  // as the menu last listed them
 };
 

@@ -1,7 +1,9 @@
 #include "ui/chat/SmileyPicker.h"
 
 #include <algorithm>
+#include <cstdint>
 
+#include "core/UiDispatcher.h"
 #include "platform/screen/Font.h"
 #include "platform/screen/Image.h"
 #include "resources/SmileyTable.h"
@@ -28,10 +30,26 @@ int LineHeight() { return (TextFont() != nullptr ? TextFont()->Height() : 14) + 
 
 std::shared_ptr<SmileyPicker> SmileyPicker::Open(WindowStack& stack, ScreenSize screen,
                                                  const resources::SmileyTable& table,
-                                                 const resources::SkinData::Chat& colours, Labels labels,
-                                                 Chosen chosen) {
+                                                 const resources::SkinData::Chat& colours, Labels labels, Chosen chosen,
+                                                 core::UiDispatcher* animate) {
   auto picker = std::shared_ptr<SmileyPicker>(
       new SmileyPicker(stack, screen, table, colours, std::move(labels), std::move(chosen)));
+  if (animate != nullptr && picker->grid_) {
+    std::weak_ptr<SmileyPicker> weak = picker;
+    picker->animation_ = std::make_unique<AnimationScheduler>([animate, weak] {
+      animate->PostTask([weak] {
+        if (const auto self = weak.lock()) self->Invalidate();
+      });
+    });
+    const auto& smileys = table.Smileys();
+    picker->animationItem_.assign(smileys.size(), SIZE_MAX);
+    for (size_t i = 0; i < smileys.size(); ++i) {
+      if (smileys[i].image && smileys[i].image->FrameCount() > 1) {
+        picker->animationItem_[i] = picker->animation_->Add(smileys[i].image);
+      }
+    }
+    if (picker->animation_->ItemCount() > 0) picker->animation_->Start();
+  }
   stack.Push(picker);
   return picker;
 }
@@ -75,6 +93,7 @@ void SmileyPicker::Move(int step) {
 
 void SmileyPicker::Choose() {
   if (selected_ >= table_.Smileys().size()) return;
+  if (animation_) animation_->Stop();
   const std::u16string text = table_.Smileys()[selected_].text;
   const Chosen chosen = chosen_;
   stack_.Remove(this);
@@ -90,7 +109,10 @@ bool SmileyPicker::OnKey(Key key) {
     case Key::Action:
     case Key::LeftSoft: Choose(); return true;
     case Key::RightSoft:
-    case Key::Back: stack_.Remove(this); return true;
+    case Key::Back:
+      if (animation_) animation_->Stop();
+      stack_.Remove(this);
+      return true;
     default: return true;
   }
 }
@@ -125,7 +147,9 @@ void SmileyPicker::Paint(Painter& painter) {
       if (i == selected_) painter.Frame({cell.x + 1, cell.y + 1, cell.width - 2, cell.height - 2}, selection);
       const auto& image = smileys[i].image;
       if (image && image->Decode()) {
-        painter.Image(*image, cell.x + (cell.width - image->Width()) / 2, cell.y + (cell.height - image->Height()) / 2);
+        const int frame = animation_ && animationItem_[i] != SIZE_MAX ? animation_->CurrentFrame(animationItem_[i]) : 0;
+        painter.Image(*image, cell.x + (cell.width - image->Width()) / 2, cell.y + (cell.height - image->Height()) / 2,
+                      frame);
       }
     }
     if (describe && selected_ < smileys.size()) {

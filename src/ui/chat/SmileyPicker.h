@@ -3,12 +3,17 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/screen/Geometry.h"
 #include "resources/SkinData.h"
 #include "ui/shell/ScreenSize.h"
+#include "ui/toolkit/AnimationScheduler.h"
 #include "ui/toolkit/Window.h"
 
+namespace quelt::core {
+class UiDispatcher;
+}
 namespace quelt::resources {
 class SmileyTable;
 }
@@ -30,9 +35,11 @@ class SmileyPicker final : public Window, public std::enable_shared_from_this<Sm
     std::u16string cancel;
   };
 
-  // `table` must outlive the picker (its set is held by the chat that opens it).
+  // `table` must outlive the picker (its set is held by the chat that opens it). With a
+  // dispatcher the pictures animate, their frames repainted through it.
   static std::shared_ptr<SmileyPicker> Open(WindowStack& stack, ScreenSize screen, const resources::SmileyTable& table,
-                                            const resources::SkinData::Chat& colours, Labels labels, Chosen chosen);
+                                            const resources::SkinData::Chat& colours, Labels labels, Chosen chosen,
+                                            core::UiDispatcher* animate = nullptr);
 
   void Paint(Painter& painter) override;
   bool OnKey(platform::Key key) override;
@@ -60,6 +67,8 @@ class SmileyPicker final : public Window, public std::enable_shared_from_this<Sm
   int columns_ = 1;
   size_t selected_ = 0;
   int firstRow_ = 0;  // scrolled past
+  std::unique_ptr<AnimationScheduler> animation_;
+  std::vector<size_t> animationItem_;  // by smiley: its item in the scheduler, or none
 };
 
 }  // namespace quelt::ui
