@@ -32,6 +32,7 @@ std::vector<MenuItem> BuildChatMenu(const ChatMenuContext& context,
     // A greyed item still needs a submenu to show as one.
     if (invite.submenu.empty()) invite.command = static_cast<int>(ChatCommand::InviteBase);
     menu.push_back(std::move(invite));
+    menu.push_back(item("participants", ChatCommand::Participants));
     menu.push_back(item("leave_chat_session", ChatCommand::LeaveChatSession));
     menu.push_back(MenuItem::Separator());
   }

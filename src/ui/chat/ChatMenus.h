@@ -17,6 +17,7 @@ enum class ChatCommand {
   Clear,
   Close,
   LeaveChatSession,
+  Participants,
   CopyMessage,
   OpenLink,
   CopyLink,

@@ -393,6 +393,7 @@ void ChatWindow::RunCommand(int command) {
       if (const auto selected = list_.Selected()) copy(list_.Message(*selected).text);
       break;
     case ChatCommand::OpenLink: OpenSelectedLink(); break;
+    case ChatCommand::Participants: ShowParticipants(); break;
     case ChatCommand::CopyLink:
       if (const auto link = list_.SelectedLink()) copy(*link);
       break;
@@ -400,6 +401,16 @@ void ChatWindow::RunCommand(int command) {
     case ChatCommand::InviteBase: break;
   }
   Invalidate();
+}
+
+void ChatWindow::ShowParticipants() {
+  std::u16string names;
+  for (const auto& participant : chat_->Participants()) {
+    if (!names.empty()) names += u"\n";
+    names += participant.displayName.empty() ? participant.id : participant.displayName + u" (" + participant.id + u")";
+  }
+  MessageBox::Show(loop_.Windows(), screen_.width, screen_.height, application_.Text("participants"), names,
+                   application_.Text("ok"), {}, nullptr);
 }
 
 void ChatWindow::OpenSmileyPicker() {

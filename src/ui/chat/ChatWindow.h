@@ -87,6 +87,7 @@ class ChatWindow final : public Window, public core::EventListener, public std::
   void OpenMenu();
   void RunCommand(int command);
   void OpenSmileyPicker();
+  void ShowParticipants();
   void AnimateVisibleSmileys();
   [[nodiscard]] int FrameOf(const std::shared_ptr<platform::Image>& image) const;
   void OpenSelectedLink();
