@@ -3,6 +3,7 @@
 
 #include <thread>
 
+#include "resources/SmileyTable.h"
 #include "support/ui/ContactListScene.h"
 #include "support/ui/FakeChat.h"
 #include "ui/chat/ChatWindow.h"
@@ -176,6 +177,22 @@ TEST_F(ChatWindowTest, TheSmileyPickerTypesTheChosenSmileyAtTheCaret) {
   EXPECT_TRUE(OnTop());
   const auto& chosen = chat_->smileys->Table().Smileys()[1 + static_cast<size_t>(picker->Columns())].text;
   EXPECT_EQ(window_->Entry().Text(), u"a" + chosen + u"b");
+}
+
+TEST_F(ChatWindowTest, ASetWithoutPicturesIsATitledListOfItsTexts) {
+  const std::string document =
+      "<smilies><desc>T</desc><smile><text>:)</text></smile><smile desc='Wink'><text>;)</text></smile></smilies>";
+  const auto table = resources::SmileyTable::Parse(
+      std::span(reinterpret_cast<const uint8_t*>(document.data()), document.size()), "/set", false);
+  ASSERT_TRUE(table);
+  std::u16string chosen;
+  const auto picker = SmileyPicker::Open(scene_.Windows(), {240, 320}, *table, {}, {.title = u"Choose"},
+                                         [&chosen](const std::u16string& text) { chosen = text; });
+  EXPECT_FALSE(picker->Grid());
+  (void)scene_.Screen();
+  scene_.Press({Key::Down, Key::Action});
+  EXPECT_EQ(chosen, u";)");
+  EXPECT_NE(scene_.Windows().Top(), picker);
 }
 
 TEST_F(ChatWindowTest, SmileysInViewAnimateAndNothingTicksOnceTheChatIsGone) {
