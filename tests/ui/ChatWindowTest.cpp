@@ -179,6 +179,18 @@ TEST_F(ChatWindowTest, TheSmileyPickerTypesTheChosenSmileyAtTheCaret) {
   EXPECT_EQ(window_->Entry().Text(), u"a" + chosen + u"b");
 }
 
+TEST_F(ChatWindowTest, ChangedSettingsLayTheMessagesOutAgain) {
+  chat_->Store(u"200", u"hello");
+  Open();
+  (void)scene_.Screen();
+  EXPECT_TRUE(window_->Messages().Style().showTime);
+  scene_.App().GetSettings()->Update([](core::SettingsValues& values) { values.showDateTime = false; });
+  Event(core::EventCode::SettingsChanged);
+  (void)scene_.Screen();
+  EXPECT_FALSE(window_->Messages().Style().showTime);
+  EXPECT_EQ(window_->Messages().Count(), 1u);
+}
+
 TEST_F(ChatWindowTest, ASetWithoutPicturesIsATitledListOfItsTexts) {
   const std::string document =
       "<smilies><desc>T</desc><smile><text>:)</text></smile><smile desc='Wink'><text>;)</text></smile></smilies>";
