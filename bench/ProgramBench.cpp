@@ -4,6 +4,7 @@
 //   program_bench messages [count]  CPU per incoming ICQ message, beyond an idle stretch as long
 //   program_bench idle [seconds]    CPU while signed in to both services and nothing happens
 //   program_bench memory [contacts] peak RSS signed in to both with 1,000 contacts each
+//   program_bench chat [seconds]    CPU while a chat with animated smileys is open
 //
 // Sound and vibration are off: a burst of thousands of messages would otherwise measure the
 // audio device.
@@ -84,7 +85,7 @@ class Messenger {
     std::filesystem::create_directories(bin);
     std::filesystem::create_directories(home_ / "run");
     std::filesystem::copy_file(QUELT_PROGRAM_PATH, bin / "QUELTMessenger");
-    for (const char* kind : {"Skin", "Icons", "Language", "QSearch", "Sounds"}) {
+    for (const char* kind : {"Skin", "Icons", "Language", "QSearch", "Smilies", "Sounds"}) {
       std::filesystem::create_directory_symlink(built / kind, bin / kind);
     }
     test::WriteFile(bin / "Messenger.config",
@@ -134,6 +135,20 @@ class Messenger {
     return total;
   }
   test::OscarServer& Oscar() { return oscar_; }
+
+  // Presses keys (xdotool's names) in the program's window.
+  bool Press(const std::vector<std::string>& keys) {
+    std::vector<std::string> typing = {"key", "--delay", "60"};
+    typing.insert(typing.end(), keys.begin(), keys.end());
+    for (const auto& step : {std::vector<std::string>{"search", "--sync", "--onlyvisible", "--name", "Quelt Messenger",
+                                                      "windowfocus", "--sync"},
+                             typing}) {
+      auto xdotool = test::ChildProcess::Start("/usr/bin/xdotool", {{"DISPLAY", x_.Display()}}, step);
+      const auto exit = xdotool ? xdotool->WaitForExit(20s) : std::nullopt;
+      if (!exit || exit->signalled || exit->code != 0) return Fail("xdotool");
+    }
+    return true;
+  }
 
   bool Quit() {
     program_->Signal(SIGTERM);
@@ -213,6 +228,25 @@ int Idle(int seconds) {
   return messenger.Quit() ? 0 : 1;
 }
 
+int Chat(int seconds) {
+  Messenger messenger(50, 50);
+  if (!messenger.SignIn()) return 1;
+  // A message with smileys makes its contact the first row; Return opens the chat, where they
+  // animate.
+  if (!messenger.Oscar().SendChannel2(kUin, "300000", "Hello :) :-D ;) O:)")) return 1;
+  std::this_thread::sleep_for(1s);
+  if (!messenger.Press({"Down", "Return"})) return 1;
+  std::this_thread::sleep_for(1s);
+  const Cpu before = CpuOf(messenger.Pid());
+  std::this_thread::sleep_for(std::chrono::seconds(seconds));
+  const Cpu after = CpuOf(messenger.Pid());
+  std::printf(
+      "a chat with 4 animated smileys open for %d s: %.3f s of CPU (user %.3f, system %.3f), %.1f%% of one core\n",
+      seconds, after.Total() - before.Total(), after.user - before.user, after.system - before.system,
+      100.0 * (after.Total() - before.Total()) / seconds);
+  return messenger.Quit() ? 0 : 1;
+}
+
 int Memory(int contacts) {
   Messenger messenger(contacts, contacts);
   if (!messenger.SignIn()) return 1;
@@ -232,6 +266,7 @@ int main(int argc, char** argv) {
   if (mode == "messages") return Messages(amount > 0 ? amount : 5000);
   if (mode == "idle") return Idle(amount > 0 ? amount : 60);
   if (mode == "memory") return Memory(amount > 0 ? amount : 1000);
-  std::fprintf(stderr, "usage: program_bench messages [count] | idle [seconds] | memory [contacts]\n");
+  if (mode == "chat") return Chat(amount > 0 ? amount : 30);
+  std::fprintf(stderr, "usage: program_bench messages [count] | idle [seconds] | memory [contacts] | chat [seconds]\n");
   return 2;
 }

@@ -118,7 +118,9 @@ ChatListStyle ChatWindow::CurrentStyle() {
     const auto chat = weak.lock();
     if (!chat || sender >= ids.size()) return {};
     for (const auto& participant : chat->Participants()) {
-      if (participant.id == ids[sender]) return participant.displayName;
+      // A known contact without a name goes by its identifier, as in the list.
+      if (participant.id == ids[sender])
+        return participant.displayName.empty() ? participant.id : participant.displayName;
     }
     return {};
   };
