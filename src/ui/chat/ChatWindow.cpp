@@ -14,6 +14,7 @@
 #include "platform/screen/Image.h"
 #include "resources/LookSet.h"
 #include "resources/SmileySet.h"
+#include "resources/SmileyTable.h"
 #include "ui/chat/LinkCommand.h"
 #include "ui/chat/SmileyPicker.h"
 #include "ui/toolkit/Fonts.h"
@@ -93,9 +94,7 @@ ChatWindow::~ChatWindow() {
 
 void ChatWindow::Start() {
   list_.LoadLatest();
-  restoring_ = true;
-  entry_.SetText(chat_->UnsentText());
-  restoring_ = false;
+  SetEntryText(chat_->UnsentText());
   sending_ = chat_->Sending();
   entry_.SetEnabled(CanSendNow() && !sending_);
   chat_->MarkRead();
@@ -109,9 +108,7 @@ ChatListStyle ChatWindow::CurrentStyle() {
                       .showTime = settings.showDateTime,
                       .showNames = settings.showNames,
                       .you = application_.Text("you")};
-  smileys_ = chat_->Smileys();
-  // The set may still be loading; messages are split with it only once it is there.
-  if (smileys_ && smileys_->WaitLoaded()) style.smileys = &smileys_->Table();
+  style.smileys = LoadedSmileys();
   std::weak_ptr<ChatModel> weak = chat_;
   std::vector<std::u16string> ids = conversation_ ? conversation_->Participants() : std::vector<std::u16string>{};
   style.senderName = [weak, ids = std::move(ids)](uint8_t sender) -> std::u16string {
@@ -125,6 +122,18 @@ ChatListStyle ChatWindow::CurrentStyle() {
     return {};
   };
   return style;
+}
+
+void ChatWindow::SetEntryText(std::u16string_view text) {
+  restoring_ = true;
+  entry_.SetText(text);
+  restoring_ = false;
+}
+
+const resources::SmileyTable* ChatWindow::LoadedSmileys() {
+  smileys_ = chat_->Smileys();
+  // The set may still be loading: it is waited for, and kept while the window lives.
+  return smileys_ && smileys_->WaitLoaded() ? &smileys_->Table() : nullptr;
 }
 
 bool ChatWindow::CanSendNow() const { return chat_->CanSend(); }
@@ -192,9 +201,7 @@ void ChatWindow::Send() {
         entry_.SetEnabled(false);
       } else {
         chat_->SetUnsentText({});
-        restoring_ = true;
-        entry_.Clear();
-        restoring_ = false;
+        SetEntryText({});
       }
       if (list_.LoadNewer()) chat_->MarkRead();
       break;
@@ -238,9 +245,7 @@ void ChatWindow::Refresh() {
   if (list_.LoadNewer()) chat_->MarkRead();
   if (sending_ && !chat_->Sending()) {
     sending_ = false;
-    restoring_ = true;
-    entry_.SetText(chat_->UnsentText());  // empty once delivered, the text again after a failure
-    restoring_ = false;
+    SetEntryText(chat_->UnsentText());  // empty once delivered, the text again after a failure
   }
   entry_.SetEnabled(CanSendNow() && !sending_);
   Invalidate();
@@ -353,11 +358,11 @@ std::vector<ContactEntry> ChatWindow::Invitable() const {
 
 void ChatWindow::OpenMenu() {
   invitable_ = Invitable();
-  const auto set = chat_->Smileys();
+  const resources::SmileyTable* smileys = LoadedSmileys();
   ChatMenuContext context{.service = chat_->Service(),
                           .listMode = listMode_,
                           .entryEmpty = entry_.Text().empty(),
-                          .hasSmileys = set && set->WaitLoaded() && !set->Table().Smileys().empty(),
+                          .hasSmileys = smileys && !smileys->Smileys().empty(),
                           .clipboardHasText = services_.clipboard && services_.clipboard().has_value(),
                           .messageSelected = list_.Selected().has_value(),
                           .linkSelected = list_.SelectedLink().has_value()};
@@ -416,11 +421,11 @@ void ChatWindow::ShowParticipants() {
 }
 
 void ChatWindow::OpenSmileyPicker() {
-  smileys_ = chat_->Smileys();
-  if (!smileys_ || !smileys_->WaitLoaded() || smileys_->Table().Smileys().empty()) return;
+  const resources::SmileyTable* smileys = LoadedSmileys();
+  if (!smileys || smileys->Smileys().empty()) return;
   std::weak_ptr<ChatWindow> weak = weak_from_this();
   SmileyPicker::Open(
-      loop_.Windows(), screen_, smileys_->Table(), Values(*looks_).chat,
+      loop_.Windows(), screen_, *smileys, Values(*looks_).chat,
       {.title = application_.Text("select_smile"),
        .choose = application_.Text("ok"),
        .cancel = application_.Text("cancel")},

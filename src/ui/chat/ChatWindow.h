@@ -22,6 +22,7 @@ class Application;
 namespace quelt::resources {
 class LookSet;
 class SmileySet;
+class SmileyTable;
 }  // namespace quelt::resources
 
 namespace quelt::ui {
@@ -73,6 +74,10 @@ class ChatWindow final : public Window, public core::EventListener, public std::
   void Start();
 
   [[nodiscard]] ChatListStyle CurrentStyle();
+  // Sets the entry's text as the program, not the user: no typing notice goes out.
+  void SetEntryText(std::u16string_view text);
+  // The conversation's smiley set once loaded; null without one.
+  [[nodiscard]] const resources::SmileyTable* LoadedSmileys();
   [[nodiscard]] bool CanSendNow() const;
   [[nodiscard]] bool WantsSend() const;
   void EntryChanged();
