@@ -138,16 +138,8 @@ class Messenger {
 
   // Presses keys (xdotool's names) in the program's window.
   bool Press(const std::vector<std::string>& keys) {
-    std::vector<std::string> typing = {"key", "--delay", "60"};
-    typing.insert(typing.end(), keys.begin(), keys.end());
-    for (const auto& step : {std::vector<std::string>{"search", "--sync", "--onlyvisible", "--name", "Quelt Messenger",
-                                                      "windowfocus", "--sync"},
-                             typing}) {
-      auto xdotool = test::ChildProcess::Start("/usr/bin/xdotool", {{"DISPLAY", x_.Display()}}, step);
-      const auto exit = xdotool ? xdotool->WaitForExit(20s) : std::nullopt;
-      if (!exit || exit->signalled || exit->code != 0) return Fail("xdotool");
-    }
-    return true;
+    const auto error = x_.Xdotool("Quelt Messenger", "key", keys);
+    return error.empty() || Fail(error.c_str());
   }
 
   bool Quit() {

@@ -17,8 +17,6 @@ using namespace std::chrono_literals;
 using test::ChildProcess;
 using test::OscarServer;
 
-constexpr char kXdotool[] = "/usr/bin/xdotool";
-
 class ProgramUiTest : public ::testing::Test {
  protected:
   ProgramUiTest() {
@@ -31,24 +29,15 @@ class ProgramUiTest : public ::testing::Test {
     }
   }
 
-  // Presses keys (xdotool's names) in the messenger's window, through the X server's test
-  // extension, as a keyboard would.
-  void Press(const std::vector<std::string>& keys) { Xdotool("key", keys); }
+  // Presses keys (xdotool's names) in the messenger's window, as a keyboard would.
+  void Press(const std::vector<std::string>& keys) {
+    const auto error = x_.Xdotool("Quelt Messenger", "key", keys);
+    ASSERT_TRUE(error.empty()) << error;
+  }
   // Types text, which reaches the program as text input.
-  void Type(const std::string& text) { Xdotool("type", {text}); }
-
-  void Xdotool(const std::string& command, const std::vector<std::string>& words) {
-    std::vector<std::string> typing = {command, "--delay", "60"};
-    typing.insert(typing.end(), words.begin(), words.end());
-    for (const auto& step : {std::vector<std::string>{"search", "--sync", "--onlyvisible", "--name", "Quelt Messenger",
-                                                      "windowfocus", "--sync"},
-                             typing}) {
-      auto xdotool = ChildProcess::Start(kXdotool, {{"DISPLAY", x_.Display()}}, step);
-      ASSERT_NE(xdotool, nullptr);
-      const auto exit = xdotool->WaitForExit(20s);
-      ASSERT_TRUE(exit.has_value()) << "xdotool hangs: " << xdotool->Stderr();
-      ASSERT_TRUE(!exit->signalled && exit->code == 0) << exit->code << " " << xdotool->Stderr();
-    }
+  void Type(const std::string& text) {
+    const auto error = x_.Xdotool("Quelt Messenger", "type", {text});
+    ASSERT_TRUE(error.empty()) << error;
   }
 
   test::TempFolder home_;
@@ -56,7 +45,7 @@ class ProgramUiTest : public ::testing::Test {
 };
 
 TEST_F(ProgramUiTest, KeysInTheWindowReachTheServerAndQuitEndsTheProgram) {
-  ASSERT_TRUE(std::filesystem::exists(test::kXvfbPath) && std::filesystem::exists(kXdotool))
+  ASSERT_TRUE(std::filesystem::exists(test::kXvfbPath) && std::filesystem::exists(test::kXdotoolPath))
       << "Xvfb and xdotool are needed (tools/install-deps.sh installs them)";
   ASSERT_FALSE(x_.Display().empty()) << "no X server could be started";
   OscarServer server(OscarServer::Script{.list = {{"Friends", 1, 0, 1}, {"Work", 2, 0, 1}, {"2222", 1, 60, 0}}});

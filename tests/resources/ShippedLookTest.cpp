@@ -96,10 +96,10 @@ TEST(ShippedLookTest, SmileySetsAreAnimatedAndKnowTheUsualForms) {
 
 TEST(ShippedLookTest, NotificationSoundsAreWavesTheAudioLayerOpens) {
   for (const char* name : {"Message.wav", "MSN_Message.wav"}) {
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec format{};
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV((kData / "Sounds" / name).c_str(), &spec, &samples, &length), nullptr) << name;
+    ASSERT_NE(SDL_LoadWAV((kData / "Sounds" / name).c_str(), &format, &samples, &length), nullptr) << name;
     EXPECT_GT(length, 1000u) << name;
     SDL_FreeWAV(samples);
   }

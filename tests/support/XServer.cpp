@@ -24,6 +24,23 @@ XServer::XServer() {
   }
 }
 
+std::string XServer::Xdotool(const std::string& window, const std::string& command,
+                             const std::vector<std::string>& words) const {
+  using namespace std::chrono_literals;
+  std::vector<std::string> typing = {command, "--delay", "60"};
+  typing.insert(typing.end(), words.begin(), words.end());
+  for (const auto& step :
+       {std::vector<std::string>{"search", "--sync", "--onlyvisible", "--name", window, "windowfocus", "--sync"},
+        typing}) {
+    auto xdotool = ChildProcess::Start(kXdotoolPath, {{"DISPLAY", display_}}, step);
+    if (!xdotool) return "xdotool does not start";
+    const auto exit = xdotool->WaitForExit(20s);
+    if (!exit) return "xdotool hangs: " + xdotool->Stderr();
+    if (exit->signalled || exit->code != 0) return "xdotool failed: " + xdotool->Stderr();
+  }
+  return {};
+}
+
 XServer::~XServer() {
   // Asked to end, the server removes its lock file and socket; killed, it would leave them.
   if (server_) {

@@ -27,6 +27,15 @@ using platform::InputEvent;
 using platform::Key;
 using test::OscarServer;
 
+// Runs `work` on the thread that drains `dispatcher` and gives back what it returns.
+template <class Work>
+auto OnThreadOf(core::UiDispatcher& dispatcher, Work work) {
+  auto promise = std::make_shared<std::promise<decltype(work())>>();
+  auto result = promise->get_future();
+  dispatcher.PostTask([promise, &work] { promise->set_value(work()); });
+  return result.get();
+}
+
 class ChatOnServerTest : public ::testing::Test {
  protected:
   ChatOnServerTest() : server_(OscarServer::Script{.list = {{"Friends", 1, 0, 1}, {"2222", 1, 60, 0}}}) {
@@ -51,10 +60,7 @@ class ChatOnServerTest : public ::testing::Test {
   // Runs `work` on the window's thread and gives back what it returns.
   template <class Work>
   auto OnUi(Work work) {
-    auto promise = std::make_shared<std::promise<decltype(work())>>();
-    auto result = promise->get_future();
-    dispatcher_->PostTask([promise, &work] { promise->set_value(work()); });
-    return result.get();
+    return OnThreadOf(*dispatcher_, work);
   }
   template <class Check>
   bool Eventually(Check check) {
@@ -119,15 +125,6 @@ TEST_F(ChatOnServerTest, TypedTextGoesOutTheAnswerShowsAndBothAreKept) {
   }));
   EXPECT_EQ(server_.Snapshot().Count(0x04, 0x06), 1);
   EXPECT_TRUE(server_.Violations().empty()) << server_.Violations().front();
-}
-
-// Runs `work` on the thread that drains `dispatcher` and gives back what it returns.
-template <class Work>
-auto OnThreadOf(core::UiDispatcher& dispatcher, Work work) {
-  auto promise = std::make_shared<std::promise<decltype(work())>>();
-  auto result = promise->get_future();
-  dispatcher.PostTask([promise, &work] { promise->set_value(work()); });
-  return result.get();
 }
 
 TEST(MsnChatOnServerTest, AMessageIsHeldUntilTheSwitchboardHasItAndTheAnswerShows) {
