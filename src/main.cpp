@@ -15,6 +15,7 @@
 #include "core/HomeComponentRegistration.h"
 #include "core/SessionWorker.h"
 #include "core/SingleInstance.h"
+#include "download/DownloadManager.h"
 #include "icq/IcqSessionFactory.h"
 #include "msn/MsnSessionFactory.h"
 #include "net/ConnectionWatcher.h"
@@ -75,15 +76,18 @@ int RunMessenger() {
   core::SettingsEnvironment environment{
       .programFolder = programFolder, .documentsFolder = platform::DocumentsFolder(), .screenWidth = screen.width};
   auto texts = std::make_shared<resources::TextResources>();
+  auto downloads = std::make_shared<download::DownloadManager>();
   auto application = std::make_unique<core::Application>(
       environment, dispatcher,
       core::ApplicationServices{
           .look = std::make_shared<resources::LookSet>(),
           .language = texts,
+          .downloads = downloads,
           .sessions = std::make_shared<core::CombinedSessionFactory>(
               std::make_shared<icq::IcqSessionFactory>(), std::make_shared<msn::MsnSessionFactory>(MsnSettings())),
           .connections = std::make_shared<net::ConnectionWatcher>(),
           .notifier = std::make_shared<ui::DeviceNotifier>()});
+  downloads->Attach(*application);
   application->Initialise();
 
   auto window = std::make_shared<ui::ContactListWindow>(
@@ -105,6 +109,8 @@ int RunMessenger() {
   while (const auto top = loop.Windows().Top()) loop.Windows().Remove(top.get());
   window.reset();
   claim.port.reset();
+  // A download keeps what it has; it starts again from the beginning next time.
+  downloads->StopAll();
   if (!core::WaitForWorkersToEnd(kShutdownWaitMs)) {
     // Threads still winding down use the application; ending the process cuts them off.
     platform::Log("connections still open after %u ms; leaving anyway", kShutdownWaitMs);

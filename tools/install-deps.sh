@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libsdl2-image-dev libfontconfig-dev fonts-dejavu-core
   libpugixml-dev libcurl4-openssl-dev libssl-dev ca-certificates
   libgtest-dev libgmock-dev libbenchmark-dev
-  dante-server tinyproxy xvfb xdotool
+  dante-server tinyproxy xvfb xdotool python3
 )
 
 missing=()

@@ -33,9 +33,10 @@ TEST(ChatMenusTest, ItemsAndGreyedStatesByModeAndService) {
        "copy(greyed) paste(greyed) clear(greyed) - invite[Ann Bo ] participants leave_chat_session - close "},
       {{.service = Protocol::Msn},
        "copy(greyed) paste(greyed) clear(greyed) - invite(greyed) participants leave_chat_session - close "},
-      {{.listMode = true}, "copy_message(greyed) - open_link(greyed) copy_link(greyed) - clear_history(greyed) "},
+      {{.listMode = true},
+       "copy_message(greyed) - open_link(greyed) download(greyed) copy_link(greyed) - clear_history(greyed) "},
       {{.listMode = true, .messageSelected = true, .linkSelected = true},
-       "copy_message - open_link copy_link - clear_history "},
+       "copy_message - open_link download copy_link - clear_history "},
   };
   for (const auto& c : cases) EXPECT_EQ(Describe(BuildChatMenu(c.context, key)), c.items);
 }

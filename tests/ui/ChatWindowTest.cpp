@@ -41,6 +41,7 @@ class ChatWindowTest : public ::testing::Test {
                                       return true;
                                     },
                                 .browserCommand = [] { return std::string(kDefaultBrowserCommand); },
+                                .download = [this](const std::u16string& link) { downloaded_.push_back(link); },
                                 .typingPauseMs = 0});
   }
   void Type(std::u16string_view text) { scene_.Windows().OnText(text); }
@@ -56,6 +57,7 @@ class ChatWindowTest : public ::testing::Test {
   std::shared_ptr<ChatWindow> window_;
   std::u16string clipboard_;
   std::vector<std::vector<std::string>> launched_;
+  std::vector<std::u16string> downloaded_;
 };
 
 TEST_F(ChatWindowTest, TypingIsToldOnceEachWaySendingClearsTheEntryAndLeavingKeepsTheDraft) {
@@ -141,6 +143,8 @@ TEST_F(ChatWindowTest, UpFromTheEntryWalksTheMessagesAndItsLinksOpenWithoutAShel
   scene_.Press(Key::Action);
   ASSERT_EQ(launched_.size(), 1u);
   EXPECT_EQ(launched_[0], (std::vector<std::string>{"xdg-open", "http://b.org/\"$(x)"}));
+  scene_.Press({Key::LeftSoft, Key::Down, Key::Down, Key::Action});  // the list's menu: download
+  EXPECT_EQ(downloaded_, (std::vector<std::u16string>{u"http://b.org/\"$(x)"}));
 
   scene_.Press({Key::Up, Key::Up});
   EXPECT_EQ(window_->Messages().SelectedLink(), std::nullopt);

@@ -11,6 +11,7 @@ std::vector<MenuItem> BuildChatMenu(const ChatMenuContext& context,
     return {item("copy_message", ChatCommand::CopyMessage, context.messageSelected),
             MenuItem::Separator(),
             item("open_link", ChatCommand::OpenLink, context.linkSelected),
+            item("download", ChatCommand::Download, context.linkSelected),
             item("copy_link", ChatCommand::CopyLink, context.linkSelected),
             MenuItem::Separator(),
             item("clear_history", ChatCommand::ClearHistory, context.messageSelected)};

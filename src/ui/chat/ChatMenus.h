@@ -20,6 +20,7 @@ enum class ChatCommand {
   Participants,
   CopyMessage,
   OpenLink,
+  Download,
   CopyLink,
   ClearHistory,
   InviteBase = 0x1000,  // + the position of the contact in the menu's invite list

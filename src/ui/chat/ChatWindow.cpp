@@ -400,6 +400,9 @@ void ChatWindow::RunCommand(int command) {
       if (const auto selected = list_.Selected()) copy(list_.Message(*selected).text);
       break;
     case ChatCommand::OpenLink: OpenSelectedLink(); break;
+    case ChatCommand::Download:
+      if (const auto link = list_.SelectedLink(); link && services_.download) services_.download(*link);
+      break;
     case ChatCommand::Participants: ShowParticipants(); break;
     case ChatCommand::CopyLink:
       if (const auto link = list_.SelectedLink()) copy(*link);

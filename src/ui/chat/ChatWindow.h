@@ -35,6 +35,8 @@ struct ChatServices {
   std::function<bool(const std::vector<std::string>&)> launch;
   // The user's browser command, "%1" standing for the link.
   std::function<std::string()> browserCommand;
+  // Hands a link to the download list.
+  std::function<void(const std::u16string&)> download;
   // After the last edit, typing counts as stopped (ICQ) once this much time has gone by.
   uint32_t typingPauseMs = 5000;
 

@@ -1,5 +1,7 @@
 #include "ui/shell/ProgramWindows.h"
 
+#include "core/Application.h"
+#include "download/DownloadManager.h"
 #include "platform/Log.h"
 #include "ui/toolkit/WindowStack.h"
 
@@ -22,7 +24,14 @@ void ProgramWindows::OpenChat(const std::shared_ptr<AccountModel>& account, cons
       return;
     }
   }
-  chats_.push_back(ChatWindow::Open(application_, loop_, screen_, account, chat));
+  auto services = ChatServices::System();
+  services.download = [weak = weak_from_this()](const std::u16string& link) {
+    const auto self = weak.lock();
+    const auto manager =
+        self ? std::dynamic_pointer_cast<download::DownloadManager>(self->application_.Services().downloads) : nullptr;
+    if (manager) self->ShowDownloads(manager->AddLink(link).index);
+  };
+  chats_.push_back(ChatWindow::Open(application_, loop_, screen_, account, chat, std::move(services)));
 }
 
 void ProgramWindows::OpenInfo(const std::shared_ptr<AccountModel>&, const std::u16string&) {
@@ -37,7 +46,22 @@ void ProgramWindows::OpenSearch(Protocol service) {
   NotHereYet(service == Protocol::Icq ? "ICQ search" : "MSN search");
 }
 
+void ProgramWindows::ShowDownloads(std::optional<size_t> select) {
+  if (!downloads_) {
+    auto manager = std::dynamic_pointer_cast<download::DownloadManager>(application_.Services().downloads);
+    if (!manager) return;
+    downloads_ = DownloadsWindow::Open(application_, loop_, screen_, std::move(manager));
+  } else {
+    downloads_->Show();
+  }
+  if (select) downloads_->Select(*select);
+}
+
 void ProgramWindows::OpenDialog(Dialog dialog) {
+  if (dialog == Dialog::Downloads) {
+    ShowDownloads(std::nullopt);
+    return;
+  }
   static constexpr const char* kNames[] = {"downloads", "accounts", "settings",          "folders",         "look",
                                            "toolbar",   "language", "home-screen setup", "scheme deletion", "about"};
   NotHereYet(kNames[static_cast<int>(dialog)]);

@@ -1,0 +1,65 @@
+#include "download/DownloadStateFile.h"
+
+#include <charconv>
+
+#include "core/XmlDocument.h"
+#include "platform/Files.h"
+
+namespace quelt::download {
+namespace {
+
+uint32_t NumberOf(const std::optional<std::u16string>& text) {
+  if (!text) return 0;
+  std::string ascii;
+  for (const char16_t c : *text) {
+    if (c > 0x7F) return 0;
+    ascii.push_back(static_cast<char>(c));
+  }
+  uint32_t value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  return error == std::errc() && end == ascii.data() + ascii.size() ? value : 0;
+}
+
+std::u16string ToText(uint32_t value) {
+  const std::string digits = std::to_string(value);
+  return {digits.begin(), digits.end()};
+}
+
+}  // namespace
+
+std::vector<DownloadRecord> ParseDownloadList(std::span<const uint8_t> bytes) {
+  core::XmlDocument document;
+  std::vector<DownloadRecord> records;
+  if (!document.LoadBytes(bytes)) return records;
+  for (const auto& node : document.SelectAll("/downloads/download")) {
+    auto url = node.Attribute("url");
+    if (!url || url->empty()) continue;
+    records.push_back({.url = std::move(*url),
+                       .fileName = node.Attribute("filename").value_or(u""),
+                       .partial = NumberOf(node.Attribute("partial")),
+                       .totalSize = NumberOf(node.Attribute("totalsize")),
+                       .complete = NumberOf(node.Attribute("complete")) == 1});
+  }
+  return records;
+}
+
+std::vector<DownloadRecord> LoadDownloadList(const std::filesystem::path& file) {
+  const auto bytes = platform::ReadWholeFile(file);
+  return bytes ? ParseDownloadList(*bytes) : std::vector<DownloadRecord>{};
+}
+
+bool SaveDownloadList(const std::filesystem::path& file, std::span<const DownloadRecord> records) {
+  core::XmlDocument document;
+  auto root = document.CreateRoot("downloads");
+  for (const auto& record : records) {
+    auto node = root.AppendElement("download");
+    node.SetAttribute("url", record.url);
+    node.SetAttribute("filename", record.fileName);
+    node.SetAttribute("partial", ToText(record.partial));
+    node.SetAttribute("totalsize", ToText(record.totalSize));
+    if (record.complete) node.SetAttribute("complete", u"1");
+  }
+  return document.Save(file);
+}
+
+}  // namespace quelt::download
