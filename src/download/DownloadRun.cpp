@@ -149,6 +149,8 @@ void RunDownload(const std::shared_ptr<DownloadTask>& task, const DownloadEnviro
     go = platform::WaitFirst({&task->StopEvent(), environment.networkUp}, platform::kInfinite) == environment.networkUp;
   }
   const bool complete = go && Attempt(task, environment);
+  // No server reached, or a body cut short: without a word the task would look never started.
+  if (go && !complete && !task->StopRequested() && task->Progress().errorText.empty()) task->SetError(kCantDownload);
   task->Finish(complete);
   if (environment.report) environment.report(task, true);
 }

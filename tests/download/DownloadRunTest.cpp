@@ -105,6 +105,7 @@ TEST_F(DownloadRunTest, BodiesLandOnDiskAndCompleteOnlyWhenWhole) {
     uint32_t total;
     bool complete;
     size_t requests;
+    std::u16string_view error = u"";
   };
   const Case cases[] = {
       {"/file/100000", 100000, 100000, true, 1},
@@ -112,7 +113,7 @@ TEST_F(DownloadRunTest, BodiesLandOnDiskAndCompleteOnlyWhenWhole) {
       {"/chunked/50000", 50000, 0, true, 1},
       {"/redirect/20000", 20000, 20000, true, 2},
       // A body of unknown length that breaks off is not a whole file.
-      {"/chunkcut/30000", 30000, 0, false, 1},
+      {"/chunkcut/30000", 30000, 0, false, 1, u"Can't download file"},
   };
   size_t requestsBefore = 0;
   for (const auto& c : cases) {
@@ -126,7 +127,7 @@ TEST_F(DownloadRunTest, BodiesLandOnDiskAndCompleteOnlyWhenWhole) {
     EXPECT_EQ(progress.complete, c.complete);
     EXPECT_EQ(progress.partial, c.received);
     EXPECT_EQ(progress.totalSize, c.total);
-    EXPECT_EQ(progress.errorText, u"");
+    EXPECT_EQ(progress.errorText, c.error);
     ExpectFileHolds(FileOf(*task), c.received);
     const size_t requests = server_->Requests(requestsBefore + c.requests).size();
     EXPECT_EQ(requests - requestsBefore, c.requests);
@@ -207,6 +208,13 @@ TEST_F(DownloadRunTest, FileFailuresAreReportedAndNeverComplete) {
   EXPECT_EQ(task->Progress().errorText, u"Can't write file");
   EXPECT_LT(task->Progress().partial, 10000u);
   EXPECT_EQ(server_->Requests(3).size(), 3u);
+
+  // No server at all answers: the task says it failed rather than sit as if never started.
+  task = std::make_shared<DownloadTask>(u"http://127.0.0.1:1/file.bin", u"");
+  ASSERT_TRUE(task->BeginRun());
+  RunDownload(task, Environment());
+  EXPECT_EQ(task->Progress().errorText, u"Can't download file");
+  EXPECT_FALSE(std::filesystem::exists(FileOf(*task)));
 }
 
 TEST_F(DownloadRunTest, StopInTheBodyKeepsThePartialFile) {
