@@ -37,6 +37,7 @@ TextPrompt::TextPrompt(WindowStack& stack, int screenWidth, int screenHeight, La
             .text = DefaultLook().menuText,
             .background = DefaultLook().menuBackground,
             .frame = DefaultLook().rule,
+            .lines = 3,  // room for a link that wraps
             .changed = [this] { Invalidate(); }}) {
   const int height = CaptionHeight() + 2 * kPadding + box_.Height();
   const int room = SoftKeyBar::Area(screenWidth, screenHeight).y;
