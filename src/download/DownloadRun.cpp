@@ -15,6 +15,7 @@
 #include "platform/Event.h"
 #include "platform/Log.h"
 #include "platform/TextCodec.h"
+#include "platform/UniqueFd.h"
 
 namespace quelt::download {
 namespace {
@@ -26,19 +27,14 @@ constexpr char16_t kCantWrite[] = u"Can't write file";
 // The downloaded file, open for writing until closed.
 class OutputFile {
  public:
-  OutputFile() = default;
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-  ~OutputFile() { (void)Close(); }
-
   bool Create(const std::filesystem::path& path) {
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    return fd_ >= 0;
+    fd_ = platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    return fd_.Valid();
   }
 
   bool Write(std::span<const char> bytes) {
     while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_, bytes.data(), bytes.size());
+      const ssize_t written = ::write(fd_.Get(), bytes.data(), bytes.size());
       if (written < 0 && errno == EINTR) continue;
       if (written <= 0) return false;
       bytes = bytes.subspan(static_cast<size_t>(written));
@@ -47,14 +43,10 @@ class OutputFile {
   }
 
   // False when the system could not keep what was written.
-  bool Close() {
-    if (fd_ < 0) return true;
-    const int result = ::close(std::exchange(fd_, -1));
-    return result == 0 || errno == EINTR;
-  }
+  bool Close() { return fd_.Close(); }
 
  private:
-  int fd_ = -1;
+  platform::UniqueFd fd_;
 };
 
 // Writes the body of a successful answer to the task's file and keeps the task's progress.

@@ -1,13 +1,12 @@
 #include "download/HttpAttempt.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <charconv>
 #include <memory>
 #include <mutex>
 #include <string_view>
 
+#include "platform/CurlEasy.h"
 #include "platform/Event.h"
 #include "platform/Log.h"
 
@@ -16,17 +15,6 @@ namespace {
 
 constexpr long kMaxRedirects = 5;
 constexpr std::string_view kContentLength = "content-length:";
-
-struct CurlDeleter {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-
-bool InitialiseCurl() {
-  static std::once_flag once;
-  static bool initialised = false;
-  std::call_once(once, [] { initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-  return initialised;
-}
 
 const char* NameOf(AccessType access) {
   switch (access) {
@@ -133,11 +121,11 @@ int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 }  // namespace
 
 HttpOutcome RunHttpAttempt(const HttpRequest& request, HttpReceiver& receiver) {
-  if (!InitialiseCurl()) {
+  if (!platform::InitialiseCurl()) {
     platform::Log("download: curl cannot start");
     return HttpOutcome::NoAnswer;
   }
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  platform::CurlEasy curl(curl_easy_init());
   if (!curl) {
     platform::Log("download: no curl handle");
     return HttpOutcome::NoAnswer;

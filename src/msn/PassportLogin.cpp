@@ -1,12 +1,11 @@
 #include "msn/PassportLogin.h"
 
-#include <curl/curl.h>
-
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "msn/PassportHeaders.h"
+#include "platform/CurlEasy.h"
 #include "platform/Log.h"
 
 namespace quelt::msn {
@@ -15,19 +14,9 @@ namespace {
 constexpr std::string_view kNexusPath = "/rdr/pprdr.asp";
 constexpr int kStatusFound = 302;
 
-struct CurlDeleter {
-  void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
 struct HeaderListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
-
-bool InitialiseCurl() {
-  static std::once_flag once;
-  static bool initialised = false;
-  std::call_once(once, [] { initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
-  return initialised;
-}
 
 bool Cancelled(const std::atomic<bool>* cancel) { return cancel != nullptr && cancel->load(); }
 
@@ -65,7 +54,7 @@ int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 std::optional<Answer> GetOnce(const PassportEndpoints& endpoints, const PassportUrl& url,
                               const std::optional<std::string>& authorization, const std::atomic<bool>* cancel) {
-  std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
+  platform::CurlEasy curl(curl_easy_init());
   if (!curl) return std::nullopt;
   CURL* handle = curl.get();
   const std::string address = "https://" + url.host + url.path;
@@ -136,7 +125,7 @@ std::optional<Answer> GetOnce(const PassportEndpoints& endpoints, const Passport
 
 std::string PassportHttpGet(const PassportEndpoints& endpoints, std::string_view url, std::string_view account,
                             std::string_view password, std::string_view policy, const std::atomic<bool>* cancel) {
-  if (!InitialiseCurl()) {
+  if (!platform::InitialiseCurl()) {
     platform::Log("passport: curl cannot start");
     return {};
   }
