@@ -93,7 +93,7 @@ class Messenger {
                         std::to_string(oscar_.LoginPort()) + "\r\nMSN_ENABLED=TRUE\r\nMSN_EMAIL=" + kEmail +
                         "\r\nMSN_PASSWORD=" + platform::Utf16ToUtf8(core::EncodePassword(u"secret")) +
                         "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(msn_.Port()) +
-                        "\r\nMSN_NEXUS=" + passport_.Nexus() +
+                        "\r\nMSN_NEXUS=" + passport_.Nexus() + "\r\nMSN_CA_FILE=" + passport_.CaFile().string() +
                         "\r\nAUTO_CONNECT=TRUE\r\nICQ_AUTO_STATUS=0\r\nMSN_AUTO_STATUS=1\r\nSOUND=FALSE\r\n"
                         "VIBRO=FALSE\r\nSHOW_OFFLINE=TRUE\r\n");
     // QUELT_BENCH_WRAPPER runs the program under a profiler (heaptrack, say); its figures then
@@ -108,8 +108,7 @@ class Messenger {
                                           {"HOME", home_.Path().string()},
                                           {"XDG_RUNTIME_DIR", (home_ / "run").string()},
                                           {"XDG_CONFIG_HOME", (home_ / "config").string()},
-                                          {"XDG_DATA_HOME", (home_ / "data").string()},
-                                          {"QUELT_PASSPORT_CA", passport_.CaFile().string()}},
+                                          {"XDG_DATA_HOME", (home_ / "data").string()}},
                                          arguments);
   }
 

@@ -39,14 +39,6 @@ using namespace quelt;
 
 constexpr uint32_t kShutdownWaitMs = 15000;
 
-// A Passport server of one's own may have its certificate from a private authority, named by
-// QUELT_PASSPORT_CA (a PEM file); otherwise the system's trust store decides.
-msn::MsnTimings MsnSettings() {
-  msn::MsnTimings timings;
-  if (const char* authority = std::getenv("QUELT_PASSPORT_CA")) timings.passportCaFile = authority;
-  return timings;
-}
-
 int RunMessenger() {
   ui::MainWindowPort mainWindowPort;
   auto claim = core::ClaimSingleInstance(
@@ -83,8 +75,8 @@ int RunMessenger() {
           .look = std::make_shared<resources::LookSet>(),
           .language = texts,
           .downloads = downloads,
-          .sessions = std::make_shared<core::CombinedSessionFactory>(
-              std::make_shared<icq::IcqSessionFactory>(), std::make_shared<msn::MsnSessionFactory>(MsnSettings())),
+          .sessions = std::make_shared<core::CombinedSessionFactory>(std::make_shared<icq::IcqSessionFactory>(),
+                                                                     std::make_shared<msn::MsnSessionFactory>()),
           .connections = std::make_shared<net::ConnectionWatcher>(),
           .notifier = std::make_shared<ui::DeviceNotifier>()});
   downloads->Attach(*application);

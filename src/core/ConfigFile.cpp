@@ -130,6 +130,7 @@ constexpr std::array kNonEmptyTextKeys = {
     TextKey{u"INCOMING_FOLDER", &SettingsValues::incomingFolder},
     TextKey{u"MSN_SERVER", &SettingsValues::msnServer},
     TextKey{u"MSN_NEXUS", &SettingsValues::msnNexus},
+    TextKey{u"MSN_CA_FILE", &SettingsValues::msnCaFile},
 };
 
 // The bound key action of LSOFTKEY and KEY0..KEY9, or nullptr for any other key.
@@ -316,6 +317,7 @@ std::string SerializeConfig(const SettingsValues& values) {
   }
   if (values.msnServer != kDefaultMsnServer) out.Line(u"MSN_SERVER", values.msnServer);
   if (values.msnNexus != kDefaultMsnNexus) out.Line(u"MSN_NEXUS", values.msnNexus);
+  out.NonEmpty(u"MSN_CA_FILE", values.msnCaFile);
   return out.Utf8();
 }
 

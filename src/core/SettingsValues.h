@@ -72,6 +72,7 @@ struct SettingsValues {
   // Not among the handset's keys: written only when changed, so a default file keeps its layout.
   std::u16string msnServer = std::u16string(kDefaultMsnServer);  // host:port of the notification server
   std::u16string msnNexus = std::u16string(kDefaultMsnNexus);    // host[:port] of the Passport nexus
+  std::u16string msnCaFile;  // PEM file of an authority the Passport servers' certificates may come from
   KeyAction leftSoftKey = KeyAction::QuickSearch;
   std::array<KeyAction, 10> keys = {KeyAction::Quit,      KeyAction::ShowOffline, KeyAction::Sound, KeyAction::Vibro,
                                     KeyAction::Chat,      KeyAction::Info,        KeyAction::Find,  KeyAction::Settings,

@@ -213,7 +213,7 @@ void MsnSession::StartPassport(const std::shared_ptr<MsnConnection>& connection,
   const auto values = application_.GetSettings()->Values();
   PassportEndpoints endpoints;
   endpoints.nexus = platform::Utf16ToUtf8(values.msnNexus);
-  endpoints.caFile = timings_.passportCaFile;
+  endpoints.caFile = platform::Utf16ToUtf8(values.msnCaFile);
   endpoints.timeoutMs = timings_.passportTimeoutMs;
   std::string account = Account();
   std::string password = platform::EncodeCodePage(values.msnPassword, application_.TextCodePage()).bytes;

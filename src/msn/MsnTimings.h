@@ -20,7 +20,6 @@ struct MsnTimings {
   uint32_t typingExpiryMs = 6000;           // a contact's typing notice shows this long
   uint32_t invitationExpiryMs = 15000;      // an invitation waiting for a switchboard lapses
   uint32_t passportTimeoutMs = 30000;       // each HTTPS request of the Passport login
-  std::string passportCaFile;               // empty: the system's trust store
   net::NetTimings network;                  // connect time-outs, buffer bound
 };
 

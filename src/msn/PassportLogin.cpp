@@ -1,5 +1,8 @@
 #include "msn/PassportLogin.h"
 
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -52,6 +55,15 @@ int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return Cancelled(static_cast<const std::atomic<bool>*>(user)) ? 1 : 0;
 }
 
+// A private authority is trusted besides the system's, not instead of them.
+CURLcode AddAuthority(CURL*, void* context, void* caFile) {
+  X509_STORE* store = SSL_CTX_get_cert_store(static_cast<SSL_CTX*>(context));
+  const auto& file = *static_cast<const std::string*>(caFile);
+  if (store != nullptr && X509_STORE_load_file(store, file.c_str()) == 1) return CURLE_OK;
+  platform::Log("passport: cannot read the certificate authority in %s", file.c_str());
+  return CURLE_SSL_CACERT_BADFILE;
+}
+
 std::optional<Answer> GetOnce(const PassportEndpoints& endpoints, const PassportUrl& url,
                               const std::optional<std::string>& authorization, const std::atomic<bool>* cancel) {
   platform::CurlEasy curl(curl_easy_init());
@@ -90,8 +102,8 @@ std::optional<Answer> GetOnce(const PassportEndpoints& endpoints, const Passport
   set(CURLOPT_SSL_VERIFYPEER, 1L);
   set(CURLOPT_SSL_VERIFYHOST, 2L);
   if (!endpoints.caFile.empty()) {
-    set(CURLOPT_CAINFO, endpoints.caFile.c_str());
-    set(CURLOPT_CAPATH, static_cast<const char*>(nullptr));
+    set(CURLOPT_SSL_CTX_FUNCTION, AddAuthority);
+    set(CURLOPT_SSL_CTX_DATA, &endpoints.caFile);
   }
   set(CURLOPT_HEADERFUNCTION, CollectHeader);
   set(CURLOPT_HEADERDATA, &transfer);

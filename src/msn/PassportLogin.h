@@ -9,7 +9,7 @@ namespace quelt::msn {
 
 struct PassportEndpoints {
   std::string nexus;           // host[:port] of the nexus
-  std::string caFile;          // PEM file of trusted certificates; empty: the system trust store
+  std::string caFile;          // PEM file of an authority trusted besides the system trust store
   int maxRedirects = 10;       // 302 answers followed per request before giving up
   uint32_t timeoutMs = 30000;  // connect and total time of each request
 };

@@ -182,9 +182,10 @@ TEST(ConfigFileSave, PlainPasswordIsSavedScrambled) {
 TEST(ConfigFileSave, ServerEndpointsAreWrittenOnlyWhenChanged) {
   SettingsValues changed = kConfigured;
   changed.msnServer = u"127.0.0.1:4000";
+  changed.msnCaFile = u"/etc/own-ca.pem";
   const std::string saved = SerializeConfig(changed);
   ASSERT_EQ(saved.substr(0, kConfiguredFile.size()), kConfiguredFile);  // the usual keys, unchanged
-  EXPECT_EQ(saved.substr(kConfiguredFile.size()), "MSN_SERVER=127.0.0.1:4000\r\n");
+  EXPECT_EQ(saved.substr(kConfiguredFile.size()), "MSN_SERVER=127.0.0.1:4000\r\nMSN_CA_FILE=/etc/own-ca.pem\r\n");
   EXPECT_EQ(Apply(saved), changed);
   EXPECT_EQ(Apply(saved + "MSN_NEXUS=localhost:8443\r\n").msnNexus, u"localhost:8443");
   EXPECT_EQ(Apply("MSN_SERVER=\r\n").msnServer, kDefaultMsnServer);

@@ -54,12 +54,12 @@ class MsnPeer {
   // An application for the account, with both servers named in its configuration.
   void Start(const MsnServer& server, const PassportServer& passport, const std::string& email,
              const std::string& password, const std::string& extraConfig = "") {
-    test::WriteFile(folder / "Messenger.config",
-                    "MSN_ENABLED=True\r\nMSN_EMAIL=" + email + "\r\nMSN_PASSWORD=" +
-                        platform::Utf16ToUtf8(core::EncodePassword(platform::Utf8ToUtf16(password))) +
-                        "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(server.Port()) +
-                        "\r\nMSN_NEXUS=" + passport.Nexus() + "\r\n" + extraConfig);
-    timings.passportCaFile = passport.CaFile().string();
+    test::WriteFile(
+        folder / "Messenger.config",
+        "MSN_ENABLED=True\r\nMSN_EMAIL=" + email +
+            "\r\nMSN_PASSWORD=" + platform::Utf16ToUtf8(core::EncodePassword(platform::Utf8ToUtf16(password))) +
+            "\r\nMSN_SERVER=127.0.0.1:" + std::to_string(server.Port()) + "\r\nMSN_NEXUS=" + passport.Nexus() +
+            "\r\nMSN_CA_FILE=" + passport.CaFile().string() + "\r\n" + extraConfig);
     Launch();
   }
 
