@@ -109,6 +109,7 @@ int RunMessenger() {
     std::fflush(nullptr);
     std::_Exit(exitCode);
   }
+  downloads->Detach();
   return exitCode;
 }
 

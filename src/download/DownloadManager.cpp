@@ -39,31 +39,50 @@ void DownloadManager::Attach(core::Application& application) {
   application_ = &application;
 }
 
-void DownloadManager::SaveList() {
+void DownloadManager::Detach() {
   std::lock_guard lock(mutex_);
-  SaveLocked();
+  application_ = nullptr;
 }
 
-void DownloadManager::SaveLocked() {
-  if (folder_.empty()) return;
-  std::vector<DownloadRecord> records;
-  records.reserve(tasks_.size());
+void DownloadManager::SaveList() { Write(TakeSnapshot()); }
+
+DownloadManager::Snapshot DownloadManager::TakeSnapshot() {
+  std::lock_guard lock(mutex_);
+  Snapshot snapshot{.folder = folder_, .generation = ++generation_};
+  snapshot.records.reserve(tasks_.size());
   for (const auto& task : tasks_) {
     const auto progress = task->Progress();
-    records.push_back({.url = task->Url(),
-                       .fileName = task->FileName(),
-                       .partial = progress.partial,
-                       .totalSize = progress.totalSize,
-                       .complete = progress.complete});
+    snapshot.records.push_back({.url = task->Url(),
+                                .fileName = task->FileName(),
+                                .partial = progress.partial,
+                                .totalSize = progress.totalSize,
+                                .complete = progress.complete});
   }
-  if (!SaveDownloadList(folder_ / kStateFileName, records)) {
-    platform::Log("could not write the download list in %s", folder_.c_str());
+  return snapshot;
+}
+
+void DownloadManager::Write(const Snapshot& snapshot) {
+  // The disk is slow; the list stays free for the window meanwhile, and an older snapshot that
+  // comes late never replaces a newer one.
+  std::lock_guard lock(writeMutex_);
+  if (snapshot.folder.empty() || snapshot.generation <= written_) return;
+  written_ = snapshot.generation;
+  if (!SaveDownloadList(snapshot.folder / kStateFileName, snapshot.records)) {
+    platform::Log("could not write the download list in %s", snapshot.folder.c_str());
   }
 }
 
 void DownloadManager::LoadList(const std::shared_ptr<core::Settings>& settings) {
   const auto values = settings->Values();
   std::filesystem::path folder = platform::Utf16ToUtf8(values.incomingFolder);
+  {
+    std::lock_guard lock(mutex_);
+    // Other settings changed: the list and its running downloads stay as they are.
+    if (settings_ && folder == folder_) {
+      settings_ = settings;
+      return;
+    }
+  }
   std::vector<std::shared_ptr<DownloadTask>> tasks;
   for (auto& record : LoadDownloadList(folder / kStateFileName)) {
     auto task = std::make_shared<DownloadTask>(std::move(record.url), std::move(record.fileName));
@@ -71,6 +90,8 @@ void DownloadManager::LoadList(const std::shared_ptr<core::Settings>& settings) 
     tasks.push_back(std::move(task));
   }
   std::lock_guard lock(mutex_);
+  // The old folder's list is saved; its downloads end rather than run on unseen.
+  for (const auto& task : tasks_) task->RequestStop();
   settings_ = settings;
   folder_ = std::move(folder);
   tasks_ = std::move(tasks);
@@ -86,14 +107,16 @@ DownloadManager::Added DownloadManager::AddLink(const std::u16string& url) {
     // A new download never takes the file of another task or one already in the folder.
     const auto taken = [this](const std::u16string& name) {
       std::error_code error;
-      return std::filesystem::exists(folder_ / platform::Utf16ToUtf8(name), error) ||
+      // A link of that name counts too, even one that leads nowhere.
+      return std::filesystem::symlink_status(folder_ / platform::Utf16ToUtf8(name), error).type() !=
+                 std::filesystem::file_type::not_found ||
              std::any_of(tasks_.begin(), tasks_.end(), [&name](const auto& t) { return t->FileName() == name; });
     };
     task = std::make_shared<DownloadTask>(url, UniqueFileName(FileNameFromLink(url), taken));
     tasks_.push_back(task);
     added = {.index = tasks_.size() - 1, .isNew = true};
-    SaveLocked();
   }
+  SaveList();
   Start(task);
   return added;
 }
@@ -123,7 +146,9 @@ void DownloadManager::Start(const std::shared_ptr<DownloadTask>& task) {
       }).detach();
     } catch (const std::system_error&) {
       platform::Log("could not start a download thread");
+      task->SetError(u"Can't download file");
       task->Finish(false);
+      SaveList();
     }
   }
   application->PostEvent(core::MakeEvent(core::EventCode::DownloadUpdate, task));
@@ -131,12 +156,12 @@ void DownloadManager::Start(const std::shared_ptr<DownloadTask>& task) {
 
 void DownloadManager::Report(const std::shared_ptr<DownloadTask>& task, bool finished) {
   if (!finished && !task->ProgressReportDue(platform::Ticks(), kProgressReportMs)) return;
+  // The list keeps what a finished download left; progress on the way is only shown.
+  if (finished) SaveList();
   core::Application* application = nullptr;
   {
     std::lock_guard lock(mutex_);
     application = application_;
-    // The list keeps what a finished download left; progress on the way is only shown.
-    if (finished) SaveLocked();
   }
   if (application != nullptr) application->PostEvent(core::MakeEvent(core::EventCode::DownloadUpdate, task));
 }
@@ -146,9 +171,11 @@ void DownloadManager::Stop(const std::shared_ptr<DownloadTask>& task) { task->Re
 void DownloadManager::Remove(const std::shared_ptr<DownloadTask>& task) {
   // A task no one can see any more must not go on filling the disk.
   task->RequestStop();
-  std::lock_guard lock(mutex_);
-  std::erase(tasks_, task);
-  SaveLocked();
+  {
+    std::lock_guard lock(mutex_);
+    std::erase(tasks_, task);
+  }
+  SaveList();
 }
 
 void DownloadManager::DeleteFile(const std::shared_ptr<DownloadTask>& task) {

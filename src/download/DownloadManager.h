@@ -9,6 +9,7 @@
 
 #include "core/ApplicationServices.h"
 #include "download/DownloadRun.h"
+#include "download/DownloadStateFile.h"
 #include "download/DownloadTask.h"
 
 namespace quelt::core {
@@ -25,6 +26,8 @@ class DownloadManager final : public core::DownloadListStore, public std::enable
   // The application that downloads post their updates to and whose network they wait for. It
   // must outlive every download thread: the program stops them and waits at quit.
   void Attach(core::Application& application);
+  // The application is going: nothing is posted to it any more.
+  void Detach();
 
   void SaveList() override;
   void LoadList(const std::shared_ptr<core::Settings>& settings) override;
@@ -49,10 +52,20 @@ class DownloadManager final : public core::DownloadListStore, public std::enable
   [[nodiscard]] std::filesystem::path FileOf(const DownloadTask& task) const;
 
  private:
-  void SaveLocked();
+  // The list as the file keeps it, taken under the lock and written after it.
+  struct Snapshot {
+    std::filesystem::path folder;
+    std::vector<DownloadRecord> records;
+    uint64_t generation = 0;
+  };
+  [[nodiscard]] Snapshot TakeSnapshot();
+  void Write(const Snapshot& snapshot);
   void Report(const std::shared_ptr<DownloadTask>& task, bool finished);
 
   mutable std::mutex mutex_;
+  uint64_t generation_ = 0;  // of the newest snapshot
+  std::mutex writeMutex_;
+  uint64_t written_ = 0;                      // the generation on disk, under writeMutex_
   core::Application* application_ = nullptr;  // not owned
   std::shared_ptr<core::Settings> settings_;
   std::filesystem::path folder_;

@@ -28,7 +28,7 @@ constexpr char16_t kCantWrite[] = u"Can't write file";
 class OutputFile {
  public:
   bool Create(const std::filesystem::path& path) {
-    fd_ = platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    fd_ = platform::UniqueFd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666));
     return fd_.Valid();
   }
 

@@ -55,13 +55,17 @@ void DownloadTask::AddReceived(uint32_t bytes) {
 
 void DownloadTask::Finish(bool complete) {
   std::lock_guard lock(mutex_);
+  // An attempt that failed before the one that brought the file whole is no failure of the file.
+  if (complete) progress_.errorText.clear();
   progress_.complete = complete;
   progress_.running = false;
 }
 
 void DownloadTask::ClearPartial() {
   std::lock_guard lock(mutex_);
-  if (!progress_.running) progress_.partial = 0;
+  if (progress_.running) return;
+  progress_.partial = 0;
+  progress_.complete = false;
 }
 
 bool DownloadTask::ProgressReportDue(uint32_t nowMs, uint32_t intervalMs) {

@@ -180,6 +180,14 @@ TEST_F(DownloadRunTest, RefusedLinkTriesDirectThenEnvironmentThenConfiguredProxy
     EXPECT_TRUE(requests[requestsBefore + 1].viaProxy);
     EXPECT_EQ(requests[requestsBefore + 2].viaProxy, c.lastViaHttpProxy);
     requestsBefore = requests.size();
+    if (c.type == core::ProxyType::Http) {
+      // The direct attempt fails and the proxied one brings the file: no failure is left to show.
+      const auto proxied = Task("/proxied/500");
+      RunDownload(proxied, environment);
+      EXPECT_TRUE(proxied->Progress().complete);
+      EXPECT_EQ(proxied->Progress().errorText, u"");
+      requestsBefore = server_->Requests(requestsBefore + 2).size();
+    }
   }
 }
 

@@ -78,6 +78,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
     def serve_chunkcut(self, size):
         self.serve_chunked(size, False)
 
+    def serve_proxied(self, size):
+        if 'Via' in self.headers:
+            self.serve_file(size)
+        else:
+            self.head(404, 0)
+
     def serve_redirect(self, size):
         self.head(302, 0, [('Location', '/file/%d' % size)])
 

@@ -14,7 +14,7 @@ namespace quelt::test {
 // Its paths, with n a byte count:
 //   /file/n      n bytes with their length          /chunked/n   n bytes, chunked
 //   /chunkcut/n  n bytes chunked, then the end cut  /redirect/n  302 to /file/n
-//   /slow/n      n bytes announced, 1000 every 50 ms
+//   /slow/n      n bytes announced, 1000 every 50 ms   /proxied/n   /file/n through a proxy, else 404
 //   /silent/0    nothing at all                     /silent/n    a head announcing n, then nothing
 //   anything else: 404
 // The bytes of a body are HttpTestBody(n).

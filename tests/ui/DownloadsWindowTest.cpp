@@ -141,6 +141,7 @@ TEST(DownloadsWindowTest, AddAsksForALinkAndAKnownLinkSelectsItsTask) {
   s.scene.Press({Key::LeftSoft, Key::Up, Key::Action});  // delete_file
   EXPECT_FALSE(std::filesystem::exists(s.scene.Folder() / "incoming" / "report.pdf"));
   EXPECT_EQ(s.manager->Tasks()[0]->Progress().partial, 0u);
+  EXPECT_FALSE(s.manager->Tasks()[0]->Progress().complete);
   s.scene.Press({Key::LeftSoft, Key::Up, Key::Up, Key::Action});  // delete
   EXPECT_EQ(s.manager->Tasks().size(), 4u);
   EXPECT_EQ(download::LoadDownloadList(s.scene.Folder() / "incoming" / "Downloads.xml").size(), 4u);
