@@ -17,6 +17,7 @@
 #include "resources/SmileyTable.h"
 #include "ui/chat/LinkCommand.h"
 #include "ui/chat/SmileyPicker.h"
+#include "ui/toolkit/Caption.h"
 #include "ui/toolkit/Fonts.h"
 #include "ui/toolkit/Look.h"
 #include "ui/toolkit/MenuWindow.h"
@@ -24,6 +25,7 @@
 #include "ui/toolkit/Painter.h"
 #include "ui/toolkit/SoftKeyBar.h"
 #include "ui/toolkit/WindowStack.h"
+#include "ui/windows/ApplicationLooks.h"
 #include "ui/windows/ContactListPaint.h"
 
 namespace quelt::ui {
@@ -74,9 +76,8 @@ ChatWindow::ChatWindow(core::Application& application, UiLoop& loop, ScreenSize 
       chat_(std::move(chat)),
       conversation_(chat_->History()),
       services_(std::move(services)),
-      looks_(std::dynamic_pointer_cast<const resources::LookSet>(application.Services().look)),
+      looks_(LooksOf(application)),
       entry_([this] {
-        if (!looks_) looks_ = std::make_shared<resources::LookSet>();
         auto options = EntryOptions(Values(*looks_));
         options.changed = [this] { EntryChanged(); };
         return options;
@@ -496,12 +497,7 @@ void ChatWindow::Paint(Painter& painter) {
   }
   const Rect softKeys = SoftKeyBar::Area(screen_.width, screen_.height);
   const auto& look = DefaultLook();
-  const auto& titleFont = DefaultLookFonts().title;
-  const int titleHeight = titleFont ? titleFont->Height() + 4 : 0;
-  if (titleHeight > 0) {
-    painter.Fill({0, 0, screen_.width, titleHeight}, look.boxCaption);
-    painter.Text(*titleFont, 3, 2, Title(), look.boxCaptionText);
-  }
+  const int titleHeight = PaintTitleStrip(painter, screen_.width, Title());
   const int entryHeight = listMode_ ? 0 : entry_.Height();
   const Rect listArea{0, titleHeight, screen_.width, std::max(0, softKeys.y - titleHeight - entryHeight)};
   painter.Fill(listArea, colours.background.value_or(look.background));

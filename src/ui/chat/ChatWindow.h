@@ -108,7 +108,7 @@ class ChatWindow final : public Window, public core::EventListener, public std::
   const std::shared_ptr<ChatModel> chat_;
   const std::shared_ptr<core::Conversation> conversation_;
   const ChatServices services_;
-  std::shared_ptr<const resources::LookSet> looks_;
+  const std::shared_ptr<const resources::LookSet> looks_;
   TextBox entry_;
   ChatMessageList list_;
   bool listMode_ = false;

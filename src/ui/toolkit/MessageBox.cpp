@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/screen/Font.h"
+#include "ui/toolkit/Caption.h"
 #include "ui/toolkit/Look.h"
 #include "ui/toolkit/Painter.h"
 #include "ui/toolkit/SoftKeyBar.h"
@@ -41,7 +42,7 @@ MessageBox::MessageBox(WindowStack& stack, int screenWidth, int screenHeight, st
   const int width = screenWidth - 2 * kMargin;
   if (fonts.menu) lines_ = WrapText(*fonts.menu, text_, width - 2 * kPadding);
   const int lineHeight = fonts.menu ? fonts.menu->Height() : 14;
-  const int captionHeight = (fonts.title ? fonts.title->Height() : 16) + 4;
+  const int captionHeight = BoxCaptionHeight();
   const int room = SoftKeyBar::Area(screenWidth, screenHeight).y - 2 * kMargin;
   const int height = std::min(room, captionHeight + 2 * kPadding + lineHeight * static_cast<int>(lines_.size()));
   box_ = {kMargin, kMargin + (room - height) / 2, width, height};
@@ -50,14 +51,8 @@ MessageBox::MessageBox(WindowStack& stack, int screenWidth, int screenHeight, st
 void MessageBox::Paint(Painter& painter) {
   const Look& look = DefaultLook();
   const LookFonts& fonts = DefaultLookFonts();
-  painter.Fill(box_, look.menuBackground);
-  painter.Frame(box_, look.rule);
-  const int captionHeight = (fonts.title ? fonts.title->Height() : 16) + 4;
-  painter.Fill({box_.x + 1, box_.y + 1, box_.width - 2, captionHeight - 1}, look.boxCaption);
-  {
-    Painter::Scope caption(painter, {box_.x + 1, box_.y + 1, box_.width - 2, captionHeight - 1});
-    if (fonts.title) painter.Text(*fonts.title, kPadding, 1, caption_, look.boxCaptionText);
-  }
+  PaintCaptionedBox(painter, box_, caption_, kPadding);
+  const int captionHeight = BoxCaptionHeight();
   if (fonts.menu) {
     Painter::Scope body(painter, {box_.x + kPadding, box_.y + captionHeight + kPadding, box_.width - 2 * kPadding,
                                   box_.height - captionHeight - 2 * kPadding});

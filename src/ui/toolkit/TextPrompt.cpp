@@ -1,6 +1,6 @@
 #include "ui/toolkit/TextPrompt.h"
 
-#include "platform/screen/Font.h"
+#include "ui/toolkit/Caption.h"
 #include "ui/toolkit/Look.h"
 #include "ui/toolkit/Painter.h"
 #include "ui/toolkit/SoftKeyBar.h"
@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kMargin = 6;   // from the screen's sides
 constexpr int kPadding = 5;  // inside the box
-
-int CaptionHeight() {
-  const auto& title = DefaultLookFonts().title;
-  return (title ? title->Height() : 16) + 4;
-}
 
 }  // namespace
 
@@ -39,23 +34,14 @@ TextPrompt::TextPrompt(WindowStack& stack, int screenWidth, int screenHeight, La
             .frame = DefaultLook().rule,
             .lines = 3,  // room for a link that wraps
             .changed = [this] { Invalidate(); }}) {
-  const int height = CaptionHeight() + 2 * kPadding + box_.Height();
+  const int height = BoxCaptionHeight() + 2 * kPadding + box_.Height();
   const int room = SoftKeyBar::Area(screenWidth, screenHeight).y;
   frame_ = {kMargin, (room - height) / 2, screenWidth - 2 * kMargin, height};
 }
 
 void TextPrompt::Paint(Painter& painter) {
-  const Look& look = DefaultLook();
-  const auto& title = DefaultLookFonts().title;
-  painter.Fill(frame_, look.menuBackground);
-  painter.Frame(frame_, look.rule);
-  const int captionHeight = CaptionHeight();
-  const platform::Rect caption{frame_.x + 1, frame_.y + 1, frame_.width - 2, captionHeight - 1};
-  painter.Fill(caption, look.boxCaption);
-  {
-    Painter::Scope scope(painter, caption);
-    if (title) painter.Text(*title, kPadding, 1, labels_.caption, look.boxCaptionText);
-  }
+  PaintCaptionedBox(painter, frame_, labels_.caption, kPadding);
+  const int captionHeight = BoxCaptionHeight();
   box_.Paint(painter,
              {frame_.x + kPadding, frame_.y + captionHeight + kPadding, frame_.width - 2 * kPadding, box_.Height()});
   SoftKeyBar::Paint(painter, SoftKeyBar::Area(screenWidth_, screenHeight_), labels_.ok, labels_.cancel);

@@ -15,6 +15,7 @@
 #include "ui/toolkit/ScrollBar.h"
 #include "ui/toolkit/SoftKeyBar.h"
 #include "ui/toolkit/WindowStack.h"
+#include "ui/windows/ApplicationLooks.h"
 #include "ui/windows/ContactListPaint.h"
 
 namespace quelt::ui {
@@ -50,11 +51,9 @@ ContactListWindow::ContactListWindow(core::Application& application, UiLoop& loo
       screen_(screen),
       accounts_(std::move(accounts)),
       opener_(std::move(opener)),
-      looks_(std::dynamic_pointer_cast<const resources::LookSet>(application.Services().look)),
+      looks_(LooksOf(application)),
       texts_(std::dynamic_pointer_cast<const resources::TextResources>(application.Services().language)),
-      status_(application) {
-  if (!looks_) looks_ = std::make_shared<resources::LookSet>();
-}
+      status_(application) {}
 
 core::SettingsValues ContactListWindow::Settings() const { return application_.GetSettings()->Values(); }
 

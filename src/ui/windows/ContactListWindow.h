@@ -98,7 +98,7 @@ class ContactListWindow final : public Window,
   const ScreenSize screen_;
   const std::shared_ptr<AccountSource> accounts_;
   const std::shared_ptr<WindowOpener> opener_;
-  std::shared_ptr<const resources::LookSet> looks_;
+  const std::shared_ptr<const resources::LookSet> looks_;
   std::shared_ptr<const resources::TextResources> texts_;  // null: the built-in keypad map below
   resources::QuickSearchMap builtInKeypad_;
 

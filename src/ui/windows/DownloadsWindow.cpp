@@ -12,6 +12,7 @@
 #include "platform/screen/Font.h"
 #include "platform/screen/Image.h"
 #include "resources/LookSet.h"
+#include "ui/toolkit/Caption.h"
 #include "ui/toolkit/Fonts.h"
 #include "ui/toolkit/Look.h"
 #include "ui/toolkit/MenuWindow.h"
@@ -19,6 +20,7 @@
 #include "ui/toolkit/SoftKeyBar.h"
 #include "ui/toolkit/TextPrompt.h"
 #include "ui/toolkit/WindowStack.h"
+#include "ui/windows/ApplicationLooks.h"
 #include "ui/windows/DownloadsMenu.h"
 
 namespace quelt::ui {
@@ -32,14 +34,7 @@ namespace {
 constexpr int kPadding = 2;  // around the state image and the text
 
 resources::SkinData::Downloads Skin(core::Application& application) {
-  static const resources::LookSet fallback;
-  const auto looks = std::dynamic_pointer_cast<const resources::LookSet>(application.Services().look);
-  return (looks ? *looks : fallback).CurrentSkin()->Effective().downloads;
-}
-
-int TitleHeight() {
-  const auto& title = DefaultLookFonts().title;
-  return title ? title->Height() + 4 : 0;
+  return LooksOf(application)->CurrentSkin()->Effective().downloads;
 }
 
 }  // namespace
@@ -224,11 +219,7 @@ void DownloadsWindow::Paint(Painter& painter) {
   const Look& look = DefaultLook();
   ClampSelection();
 
-  const int titleHeight = TitleHeight();
-  if (const auto& title = DefaultLookFonts().title) {
-    painter.Fill({0, 0, screen_.width, titleHeight}, look.boxCaption);
-    painter.Text(*title, 3, 2, application_.Text("downloads"), look.boxCaptionText);
-  }
+  const int titleHeight = PaintTitleStrip(painter, screen_.width, application_.Text("downloads"));
   const Rect softKeys = SoftKeyBar::Area(screen_.width, screen_.height);
   const Rect list{0, titleHeight, screen_.width, softKeys.y - titleHeight};
   painter.Fill(list, skin.background.value_or(look.background));
