@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/CaseMapping.h"
+#include "platform/TextCodec.h"
 
 namespace quelt::download {
 namespace {
@@ -53,9 +54,8 @@ std::u16string UniqueFileName(const std::u16string& name, const std::function<bo
   size_t dot = name.find(u'.', 1);
   if (dot == std::u16string::npos) dot = name.size();
   for (int number = 2;; ++number) {
-    const std::string digits = std::to_string(number);
     std::u16string candidate =
-        name.substr(0, dot) + u" (" + std::u16string(digits.begin(), digits.end()) + u")" + name.substr(dot);
+        name.substr(0, dot) + u" (" + platform::AsciiToUtf16(std::to_string(number)) + u")" + name.substr(dot);
     if (!taken(candidate)) return candidate;
   }
 }

@@ -146,7 +146,7 @@ void DownloadManager::Start(const std::shared_ptr<DownloadTask>& task) {
       }).detach();
     } catch (const std::system_error&) {
       platform::Log("could not start a download thread");
-      task->SetError(u"Can't download file");
+      task->SetError(kCantDownload);
       task->Finish(false);
       SaveList();
     }

@@ -20,7 +20,6 @@
 namespace quelt::download {
 namespace {
 
-constexpr char16_t kCantDownload[] = u"Can't download file";
 constexpr char16_t kCantCreate[] = u"Can't create file";
 constexpr char16_t kCantWrite[] = u"Can't write file";
 

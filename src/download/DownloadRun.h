@@ -26,6 +26,9 @@ struct DownloadProxy {
   std::string password;
 };
 
+// A download that did not come: no server answered it, or not with the file.
+inline constexpr char16_t kCantDownload[] = u"Can't download file";
+
 // What one download needs from the program.
 struct DownloadEnvironment {
   std::filesystem::path folder;          // the incoming folder the file is written to

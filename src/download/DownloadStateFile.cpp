@@ -1,29 +1,17 @@
 #include "download/DownloadStateFile.h"
 
-#include <charconv>
-
 #include "core/XmlDocument.h"
 #include "platform/Files.h"
+#include "platform/TextCodec.h"
 
 namespace quelt::download {
 namespace {
 
 uint32_t NumberOf(const std::optional<std::u16string>& text) {
-  if (!text) return 0;
-  std::string ascii;
-  for (const char16_t c : *text) {
-    if (c > 0x7F) return 0;
-    ascii.push_back(static_cast<char>(c));
-  }
-  uint32_t value = 0;
-  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
-  return error == std::errc() && end == ascii.data() + ascii.size() ? value : 0;
+  return text ? platform::ParseDecimal<uint32_t>(*text).value_or(0) : 0;
 }
 
-std::u16string ToText(uint32_t value) {
-  const std::string digits = std::to_string(value);
-  return {digits.begin(), digits.end()};
-}
+std::u16string ToText(uint32_t value) { return platform::AsciiToUtf16(std::to_string(value)); }
 
 }  // namespace
 

@@ -1,6 +1,5 @@
 #include "icq/IcqCache.h"
 
-#include <charconv>
 #include <limits>
 #include <mutex>
 #include <unordered_map>
@@ -33,17 +32,7 @@ bool NameIs(const XmlNode& node, std::string_view wanted) {
 // A decimal attribute: optionally signed, nothing else around the digits, within the type's range.
 template <typename Number>
 std::optional<Number> ParseNumber(const std::optional<std::u16string>& value) {
-  if (!value || value->empty()) return std::nullopt;
-  std::string ascii;
-  for (char16_t c : *value) {
-    if (c > 0x7F) return std::nullopt;
-    ascii.push_back(static_cast<char>(c));
-  }
-  if (ascii[0] == '+') return std::nullopt;
-  Number number{};
-  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), number);
-  if (error != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
-  return number;
+  return value ? platform::ParseDecimal<Number>(*value) : std::nullopt;
 }
 
 template <typename Number>

@@ -1,7 +1,6 @@
 #include "msn/MsnContactList.h"
 
 #include <algorithm>
-#include <charconv>
 #include <utility>
 
 #include "core/XmlDocument.h"
@@ -41,17 +40,7 @@ std::string ReadGuid(const XmlNode& element) {
 }
 
 // Decimal, optionally negative, nothing else; anything else is no list at all.
-int ReadListBits(const std::u16string& value) {
-  std::string ascii;
-  for (char16_t c : value) {
-    if (c > 0x7F) return 0;
-    ascii.push_back(static_cast<char>(c));
-  }
-  int bits = 0;
-  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), bits);
-  if (error != std::errc() || end != ascii.data() + ascii.size()) return 0;
-  return bits;
-}
+int ReadListBits(const std::u16string& value) { return platform::ParseDecimal<int>(value).value_or(0); }
 
 // Group children were joined with commas into one list of ids, so a text with commas holds
 // several ids; empty ones carry nothing and are dropped.

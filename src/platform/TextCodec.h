@@ -1,6 +1,8 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,5 +36,20 @@ struct DecodedText {
 
 // Shorthands for the ASCII texts that protocols and files are full of.
 [[nodiscard]] std::u16string AsciiToUtf16(std::string_view ascii);
+
+// A number written in decimal and nothing else (a leading '-' for signed types, no '+', no
+// spaces); nothing when the text is empty, holds anything more, or the value does not fit.
+template <class Number>
+[[nodiscard]] std::optional<Number> ParseDecimal(std::u16string_view text) {
+  std::string ascii;
+  for (const char16_t c : text) {
+    if (c > 0x7F) return std::nullopt;
+    ascii.push_back(static_cast<char>(c));
+  }
+  Number value{};
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (ascii.empty() || error != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
+  return value;
+}
 
 }  // namespace quelt::platform

@@ -1,14 +1,12 @@
 #include "ui/windows/DownloadsMenu.h"
 
 #include "download/DownloadTask.h"
+#include "platform/TextCodec.h"
 
 namespace quelt::ui {
 namespace {
 
-std::u16string Number(uint32_t value) {
-  const std::string digits = std::to_string(value);
-  return {digits.begin(), digits.end()};
-}
+std::u16string Number(uint32_t value) { return platform::AsciiToUtf16(std::to_string(value)); }
 
 }  // namespace
 
