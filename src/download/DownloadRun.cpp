@@ -1,9 +1,7 @@
 #include "download/DownloadRun.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <limits>
 #include <span>
@@ -13,6 +11,7 @@
 #include "download/DownloadTask.h"
 #include "download/HttpAttempt.h"
 #include "platform/Event.h"
+#include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/TextCodec.h"
 #include "platform/UniqueFd.h"
@@ -32,13 +31,7 @@ class OutputFile {
   }
 
   bool Write(std::span<const char> bytes) {
-    while (!bytes.empty()) {
-      const ssize_t written = ::write(fd_.Get(), bytes.data(), bytes.size());
-      if (written < 0 && errno == EINTR) continue;
-      if (written <= 0) return false;
-      bytes = bytes.subspan(static_cast<size_t>(written));
-    }
-    return true;
+    return platform::WriteAll(fd_.Get(), {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
   }
 
   // False when the system could not keep what was written.

@@ -15,19 +15,6 @@
 namespace quelt::platform {
 namespace {
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t written = write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
 // umask(2) cannot be read without changing it; the kernel shows it in /proc instead.
 mode_t CurrentUmask() {
   std::ifstream status("/proc/self/status");
@@ -94,7 +81,7 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
     unlink(temporary.c_str());
     return false;
   };
-  if (!WriteAll(file.Get(), bytes.data(), bytes.size())) return fail();
+  if (!WriteAll(file.Get(), bytes)) return fail();
   if (fchmod(file.Get(), mode) != 0) return fail();
   if (fsync(file.Get()) != 0) return fail();
   if (!file.Close()) return fail();
@@ -104,6 +91,18 @@ bool WriteFileAtomically(const std::filesystem::path& path, std::span<const uint
   // so a failure here is not reported as a failed write.
   UniqueFd directory(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (directory.Valid()) fsync(directory.Get());
+  return true;
+}
+
+bool WriteAll(int fd, std::span<const uint8_t> bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = write(fd, bytes.data(), bytes.size());
+    if (written <= 0) {
+      if (written < 0 && errno == EINTR) continue;
+      return false;
+    }
+    bytes = bytes.subspan(static_cast<size_t>(written));
+  }
   return true;
 }
 
