@@ -27,9 +27,7 @@ void ProgramWindows::OpenChat(const std::shared_ptr<AccountModel>& account, cons
   auto services = ChatServices::System();
   services.download = [weak = weak_from_this()](const std::u16string& link) {
     const auto self = weak.lock();
-    const auto manager =
-        self ? std::dynamic_pointer_cast<download::DownloadManager>(self->application_.Services().downloads) : nullptr;
-    if (manager) self->ShowDownloads(manager->AddLink(link).index);
+    if (const auto list = self ? self->DownloadList() : nullptr) self->ShowDownloads(list->AddLink(link).index);
   };
   chats_.push_back(ChatWindow::Open(application_, loop_, screen_, account, chat, std::move(services)));
 }
@@ -46,11 +44,15 @@ void ProgramWindows::OpenSearch(Protocol service) {
   NotHereYet(service == Protocol::Icq ? "ICQ search" : "MSN search");
 }
 
+std::shared_ptr<download::DownloadManager> ProgramWindows::DownloadList() const {
+  return std::dynamic_pointer_cast<download::DownloadManager>(application_.Services().downloads);
+}
+
 void ProgramWindows::ShowDownloads(std::optional<size_t> select) {
   if (!downloads_) {
-    auto manager = std::dynamic_pointer_cast<download::DownloadManager>(application_.Services().downloads);
-    if (!manager) return;
-    downloads_ = DownloadsWindow::Open(application_, loop_, screen_, std::move(manager));
+    auto list = DownloadList();
+    if (!list) return;
+    downloads_ = DownloadsWindow::Open(application_, loop_, screen_, std::move(list));
   } else {
     downloads_->Show();
   }

@@ -13,6 +13,9 @@
 namespace quelt::core {
 class Application;
 }
+namespace quelt::download {
+class DownloadManager;
+}
 
 namespace quelt::ui {
 
@@ -33,6 +36,9 @@ class ProgramWindows final : public WindowOpener, public std::enable_shared_from
   void ShowDownloads(std::optional<size_t> select);
 
  private:
+  // The application's download list; null in a build without one.
+  [[nodiscard]] std::shared_ptr<download::DownloadManager> DownloadList() const;
+
   core::Application& application_;
   UiLoop& loop_;
   const ScreenSize screen_;
