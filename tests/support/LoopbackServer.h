@@ -19,7 +19,9 @@ class LoopbackServer {
  public:
   using Handler = std::function<void(int socket)>;
 
-  explicit LoopbackServer(Handler handler);
+  // On `port`, or on a free one when it is 0. When the port cannot be had, nothing listens and
+  // Port() is 0.
+  explicit LoopbackServer(Handler handler, uint16_t port = 0);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;

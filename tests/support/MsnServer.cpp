@@ -75,7 +75,8 @@ MsnServer::MsnServer() : MsnServer(Script()) {}
 
 MsnServer::MsnServer(Script script)
     : script_(std::move(script)),
-      mainServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, Listener::Main); })),
+      mainServer_(
+          std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, Listener::Main); }, script_.port)),
       redirectServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, Listener::Redirect); })) {
   port_ = mainServer_->Port();
   redirectPort_ = redirectServer_->Port();
@@ -307,7 +308,11 @@ void MsnServer::Answer(Session& s, const Line& line, const std::vector<std::stri
     reply("SYN " + id + " " + *script_.synReply, Stage::Synced);
     for (const std::string& list : script_.listLines) Reply(s, list);
   } else if (word == "CHG") {
+    const bool first = s.stage < Stage::Online;
     reply(line.text, Stage::Online);
+    if (first && script_.onlineLines && s.stage >= Stage::Online) {
+      for (const std::string& online : script_.onlineLines(id)) Reply(s, online);
+    }
   } else if (word == "QRY") {
     Reply(s, "QRY " + id);
   } else if (word == "PNG") {

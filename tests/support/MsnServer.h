@@ -34,6 +34,7 @@ class MsnServer {
   // The client command that the first connection on the main port answers with the redirect.
   enum class RedirectAt { Ver, Cvr, UsrTwnI };
   struct Script {
+    uint16_t port = 0;  // of the main listener; 0: a free one
     std::string email = "alice@example.com";
     std::string password = "secret";  // must never appear on a connection, plain or URL-encoded
     std::string policy =
@@ -50,6 +51,9 @@ class MsnServer {
     // What follows "XFR id SB " in the answer to an XFR SB, given the script's e-mail; none: XFR SB
     // goes unanswered.
     std::function<std::string(const std::string& email)> switchboard;
+    // Lines sent after the answer to a connection's first CHG, given its transaction id: the
+    // contacts online (ILN).
+    std::function<std::vector<std::string>(const std::string& id)> onlineLines;
     // Real servers' habits: trailing spaces on every line and an unknown or ignorable line
     // ("QNG 50", "BLP 0 AL", "SBS 0 null") before every other reply.
     bool noise = false;

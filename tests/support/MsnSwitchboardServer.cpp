@@ -125,7 +125,7 @@ int MsnSwitchboardServer::Log::ConnectionOf(std::string_view email) const {
 MsnSwitchboardServer::MsnSwitchboardServer() : MsnSwitchboardServer(Script()) {}
 
 MsnSwitchboardServer::MsnSwitchboardServer(Script script)
-    : script_(script), server_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket); })) {
+    : script_(script), server_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket); }, script_.port)) {
   port_ = server_->Port();
 }
 
@@ -433,8 +433,10 @@ void MsnSwitchboardServer::Call(const std::shared_ptr<Client>& client, const std
     ring.line = "RNG " + std::to_string(room.number) + " " + Address() + " CKI " +
                 NewCookie(room.number, callee, true) + " " + client->email + " " + MsnServer::UrlEncode(client->email);
   } else if (script_.simulatedJoin) {
-    room.members.push_back({callee, callee, nullptr});
-    ToRoom(room, "JOI " + callee + " " + MsnServer::UrlEncode(callee) + "\r\n", nullptr);
+    const auto named = script_.names.find(callee);
+    const std::string name = named == script_.names.end() ? callee : named->second;
+    room.members.push_back({callee, name, nullptr});
+    ToRoom(room, "JOI " + callee + " " + MsnServer::UrlEncode(name) + "\r\n", nullptr);
   }
 }
 
@@ -442,7 +444,13 @@ void MsnSwitchboardServer::Relay(const std::shared_ptr<Client>& client, const Li
                                  const std::vector<std::string_view>& tokens) {
   const auto length = tokens.size() == 4 ? Decimal(tokens[3]) : std::nullopt;
   if (length && *length == line.payload.size()) {
-    ToRoom(*rooms_.at(client->room),
+    const Room& room = *rooms_.at(client->room);
+    std::vector<std::string> simulated;
+    for (const auto& member : room.members) {
+      if (!member.client) simulated.push_back(member.email);
+    }
+    if (script_.heard && !simulated.empty()) script_.heard(client->number, simulated, line.payload);
+    ToRoom(room,
            "MSG " + client->email + " " + MsnServer::UrlEncode(client->email) + " " + std::to_string(*length) + "\r\n" +
                line.payload,
            client.get());

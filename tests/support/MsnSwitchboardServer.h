@@ -36,6 +36,12 @@ class MsnSwitchboardServer {
   struct Script {
     bool simulatedJoin = true;  // CAL of an address with no ringer: it joins at once
     AckMode ack = AckMode::Ack;
+    uint16_t port = 0;  // 0: a free one
+    // Display names of simulated members by e-mail; the e-mail stands for those not named.
+    std::map<std::string, std::string, std::less<>> names;
+    // Every MSG a client sends into a room with simulated members: the connection, the simulated
+    // members' e-mails and the payload. Called under the server's locks: it must not call back.
+    std::function<void(int, const std::vector<std::string>&, const std::string&)> heard;
   };
   struct Line {           // one command a client sent
     int connection = 0;   // 1 for the first accepted connection

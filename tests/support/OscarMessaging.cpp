@@ -84,29 +84,66 @@ void OscarServer::Relay(Session& s, const Frame& f) {
   if (to) {
     to->Reply(2, Snac(0x04, 0x07, 0, 0,
                       icbm->cookie + U16(1) + SenderInfo(s.uin, s.status.value_or(0)) + Tlv(0x0002, *message)));
+  } else if (script_.deliver && script_.deliver(s.uin, icbm->uin, ReadMessageText(*message))) {
   } else if (store) {
     StoreOffline({s.uin, icbm->uin, ReadMessageText(*message).bytes, script_.storeTime.value_or(UtcNow())});
   }
   if (store) s.Reply(2, Snac(0x04, 0x0C, 0, f.requestId, icbm->cookie + U16(1) + WithByteLength(icbm->uin)));
 }
 
-// Every account signed on hears of every other one.
+namespace {
+
+std::string OnlineBlock(std::string_view uin, uint16_t status, bool unicode) {
+  const std::string capabilities = (unicode ? Capability(0x4E) : "") + Capability(0x44);
+  return UserInfo(uin, Tlv(0x0006, U16(0) + U16(status)) + Tlv(0x000D, capabilities), 2);
+}
+std::string OfflineBlock(std::string_view uin) { return UserInfo(uin, Tlv(0x0001, U16(0x0050)), 1); }
+
+}  // namespace
+
+// Every account signed on hears of every other one, and of the simulated users.
 void OscarServer::Announce(Session& s, bool online) {
   const auto block = [this](const Session& who) {
-    const std::string capabilities = (AccountOf(who.uin).value_or(Account{}).unicode ? Capability(0x4E) : "");
-    return UserInfo(who.uin, Tlv(0x0006, U16(0) + U16(*who.status)) + Tlv(0x000D, capabilities + Capability(0x44)), 2);
+    return OnlineBlock(who.uin, *who.status, AccountOf(who.uin).value_or(Account{}).unicode);
   };
   std::unique_lock lock(mutex_);
-  const std::string own = online ? block(s) : UserInfo(s.uin, Tlv(0x0001, U16(0x0050)), 1);
+  const std::string own = online ? block(s) : OfflineBlock(s.uin);
   std::vector<std::pair<std::shared_ptr<Session>, std::string>> others;  // with their presence, once set
   for (const auto& [uin, other] : signedOn_) {
     if (other.get() != &s) others.emplace_back(other, other->status ? block(*other) : "");
+  }
+  std::vector<std::string> simulated;
+  if (online) {
+    for (const auto& [uin, status] : simulated_) simulated.push_back(OnlineBlock(uin, status, true));
   }
   lock.unlock();
   for (const auto& [other, presence] : others) {
     other->Reply(2, Snac(0x03, online ? 0x0B : 0x0C, 0, 0, own));
     if (online && !presence.empty()) s.Reply(2, Snac(0x03, 0x0B, 0, 0, presence));
   }
+  for (const std::string& presence : simulated) s.Reply(2, Snac(0x03, 0x0B, 0, 0, presence));
+}
+
+void OscarServer::SetPresence(const std::string& uin, std::optional<uint16_t> status) {
+  std::unique_lock lock(mutex_);
+  if (status) {
+    simulated_[uin] = *status;
+  } else {
+    simulated_.erase(uin);
+  }
+  std::vector<std::shared_ptr<Session>> online;
+  for (const auto& [who, session] : signedOn_) {
+    if (session->status) online.push_back(session);
+  }
+  lock.unlock();
+  const std::string block = status ? OnlineBlock(uin, *status, true) : OfflineBlock(uin);
+  for (const auto& session : online) session->Reply(2, Snac(0x03, status ? 0x0B : 0x0C, 0, 0, block));
+}
+
+bool OscarServer::SendTyping(std::string_view to, std::string_view from, bool typing) {
+  const auto session = SignedOn(to);
+  return session && session->Send(2, Snac(0x04, 0x14, 0, 0,
+                                          std::string(8, '\0') + U16(1) + WithByteLength(from) + U16(typing ? 2 : 0)));
 }
 
 void OscarServer::AnswerMeta(Session& s, const Frame& f) {

@@ -97,7 +97,7 @@ OscarServer::OscarServer(Script script)
       listParts_(script_.listParts),
       listDate_(script_.listDate),
       acknowledgeStored_(script_.acknowledgeStored),
-      loginServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, false); })),
+      loginServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, false); }, script_.loginPort)),
       bosServer_(std::make_unique<LoopbackServer>([this](int socket) { Serve(socket, true); })) {
   loginPort_ = loginServer_->Port();
   bosPort_ = bosServer_->Port();
@@ -457,6 +457,9 @@ bool OscarServer::AnswerBos(Session& s, const Frame& f) {
     case 0x00130009:
     case 0x0013000A: reply(0x13, 0x0E, std::string(2 * ReadItems(f.data).items.size(), '\0')); break;
     case 0x00150002: AnswerMeta(s, f); break;
+    case 0x00010002:
+      if (script_.signedOn) script_.signedOn(s.uin);
+      break;
     case 0x00040006:
     case 0x00040014: Relay(s, f); break;
     case 0x0001001E: {

@@ -64,6 +64,7 @@ class OscarServer {
     bool operator==(const OfflineMessage&) const = default;
   };
   struct Script {
+    uint16_t loginPort = 0;  // 0: a free one
     std::string uin = "123456789";
     std::string password = "secret";
     std::optional<uint16_t> refusalCode;  // refuse the login with this code,
@@ -92,6 +93,11 @@ class OscarServer {
     std::optional<Stamp> storeTime;        // of messages stored for offline accounts; none: UTC arrival
     std::vector<oscar::Profile> profiles;  // what user-info requests and searches find
     std::optional<uint16_t> metaErrorFor;  // meta requests of this subtype get (0x15,0x01)
+    // Messages for a UIN that is not signed on are offered here first (sender, recipient, text);
+    // true takes them, so they are not stored. Called on the sender's connection thread.
+    std::function<bool(const std::string&, const std::string&, const oscar::MessageText&)> deliver;
+    // An account's client said it is ready (its UIN); called on its connection thread.
+    std::function<void(const std::string&)> signedOn;
   };
   struct Frame {         // one frame the client sent
     int connection = 0;  // 1 for the first accepted connection
@@ -156,6 +162,11 @@ class OscarServer {
   // `text` is UTF-8 or, without `utf8`, code-page bytes. False when `to` is not signed on.
   bool SendChannel2(std::string_view to, std::string_view from, std::string_view text, bool utf8 = true);
   void StoreOffline(OfflineMessage message);
+  // A user who is none of the accounts (a simulated contact) comes online with `status`, changes
+  // it, or with nullopt goes offline; every signed-on account hears of it, and later ones at sign-on.
+  void SetPresence(const std::string& uin, std::optional<uint16_t> status);
+  // A typing notice (0x04,0x14) from `from` to the signed-on `to`; false when `to` is not.
+  bool SendTyping(std::string_view to, std::string_view from, bool typing);
   void SetAcknowledgeStored(bool acknowledge) { acknowledgeStored_ = acknowledge; }
   // Replaces the list the following list checks get, as the script's three fields do.
   void SetList(std::vector<oscar::Item> items, uint32_t date, int parts = 0);
@@ -193,6 +204,7 @@ class OscarServer {
   uint32_t listDate_ = 0;
   std::shared_ptr<Session> bos_;
   std::map<std::string, std::shared_ptr<Session>, std::less<>> signedOn_;  // by UIN
+  std::map<std::string, uint16_t, std::less<>> simulated_;                 // presence of simulated users
   std::map<std::string, std::string> channel2Acks_;                        // the acknowledgement expected, by cookie
   uint32_t nextCookie_ = 1;
   std::atomic<bool> acknowledgeStored_;

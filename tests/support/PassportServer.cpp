@@ -184,7 +184,7 @@ std::optional<std::string> PassportServer::Request::Header(std::string_view name
   return std::nullopt;
 }
 
-PassportServer::PassportServer(Certificate certificate) : tls_(std::make_unique<Tls>()) {
+PassportServer::PassportServer(Certificate certificate, uint16_t port) : tls_(std::make_unique<Tls>()) {
   const Authority& trusted = TestAuthority();
   caFile_ = folder_ / "ca.pem";
   WriteFile(caFile_, trusted.pem);
@@ -205,7 +205,7 @@ PassportServer::PassportServer(Certificate certificate) : tls_(std::make_unique<
     throw std::runtime_error("passport server: no TLS context");
   }
 
-  primary_ = std::make_unique<LoopbackServer>([this](int socket) { Serve(socket); });
+  primary_ = std::make_unique<LoopbackServer>([this](int socket) { Serve(socket); }, port);
   alternate_ = std::make_unique<LoopbackServer>([this](int socket) { Serve(socket); });
   std::lock_guard lock(mutex_);
   primaryPort_ = primary_->Port();

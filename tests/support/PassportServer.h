@@ -44,7 +44,8 @@ class PassportServer {
     [[nodiscard]] std::optional<std::string> Header(std::string_view name) const;
   };
 
-  explicit PassportServer(Certificate certificate = Certificate::Trusted);
+  // Listens on `port` (0: a free one) and on a free alternate port.
+  explicit PassportServer(Certificate certificate = Certificate::Trusted, uint16_t port = 0);
   ~PassportServer();
   PassportServer(const PassportServer&) = delete;
   PassportServer& operator=(const PassportServer&) = delete;

@@ -1,0 +1,58 @@
+#include "DemoFolder.h"
+
+#include "DemoNetwork.h"
+#include "platform/Files.h"
+
+namespace quelt::demo {
+
+namespace {
+
+constexpr const char* kDataFolders[] = {"Skin", "Icons", "Language", "QSearch", "Smilies", "Sounds"};
+
+bool Write(const std::filesystem::path& path, std::string_view text) {
+  return platform::WriteFileAtomically(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
+}
+
+}  // namespace
+
+bool PrepareProgramFolder(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
+                          std::string& error) {
+  std::error_code failure;
+  std::filesystem::create_directories(folder, failure);
+  const auto program = folder / "QUELTMessenger", built = programFolder / "QUELTMessenger";
+  // A rebuilt messenger is a new file: the old link is replaced.
+  if (!std::filesystem::equivalent(program, built, failure)) {
+    std::filesystem::remove(program, failure);
+    std::filesystem::create_hard_link(built, program, failure);
+    if (failure) std::filesystem::copy_file(built, program, failure);
+    if (failure) {
+      error = "cannot put the messenger into " + folder.string() + ": " + failure.message();
+      return false;
+    }
+  }
+  for (const char* name : kDataFolders) {
+    const auto link = folder / name, target = programFolder / name;
+    if (std::filesystem::read_symlink(link, failure) == target) continue;
+    std::filesystem::remove(link, failure);
+    std::filesystem::create_directory_symlink(target, link, failure);
+    if (failure) {
+      error = "cannot link " + link.string() + ": " + failure.message();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WriteDemoSettings(const DemoNetwork& network, const std::filesystem::path& config,
+                       const std::filesystem::path& caFile, std::string& error) {
+  const auto ca = platform::ReadWholeFile(network.CaFile());
+  const auto existing = platform::ReadWholeFile(config).value_or(std::vector<uint8_t>{});
+  const std::string settings = network.Settings(std::string(existing.begin(), existing.end()), caFile);
+  if (!ca || !Write(caFile, std::string(ca->begin(), ca->end())) || !Write(config, settings)) {
+    error = "cannot write " + config.string() + " or " + caFile.string();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quelt::demo
