@@ -36,6 +36,23 @@ std::vector<test::oscar::Item> IcqList() {
   return items;
 }
 
+// What user information and searches find; the texts travel in the code page, so the people
+// with Latin names only, and the stranger who asks for authorization.
+std::vector<test::oscar::Profile> IcqProfiles() {
+  std::vector<test::oscar::Profile> profiles = {
+      {.uin = kIcqAsker, .nickname = "Katya", .firstName = "Katya", .city = "Riga", .authorization = 1}};
+  for (const IcqPerson& person : IcqPeople()) {
+    const bool latin = std::all_of(person.name.begin(), person.name.end(), [](char c) { return uint8_t(c) < 0x80; });
+    if (!latin) continue;
+    const size_t space = person.name.find(' ');
+    profiles.push_back({.uin = person.uin,
+                        .nickname = person.name.substr(0, space),
+                        .firstName = person.name.substr(0, space),
+                        .lastName = space == std::string::npos ? "" : person.name.substr(space + 1)});
+  }
+  return profiles;
+}
+
 std::vector<std::string> MsnList() {
   std::vector<std::string> lines;
   for (const Group& group : MsnGroups()) {
@@ -144,6 +161,7 @@ std::unique_ptr<DemoNetwork> DemoNetwork::Start(const DemoPorts& wanted, std::st
     return n.OnIcqMessage(from, to, text);
   };
   icq.signedOn = [&n](const std::string& uin) { n.OnIcqSignedOn(uin); };
+  icq.profiles = IcqProfiles();
   n.oscar_ = std::make_unique<OscarServer>(std::move(icq));
   if (taken(wanted.icq, n.oscar_->LoginPort(), "ICQ")) return nullptr;
 
