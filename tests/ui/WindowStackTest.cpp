@@ -115,3 +115,69 @@ TEST(WindowStackTest, TextIsRenderedOnceAndTheCacheKeepsToItsBudget) {
 
 }  // namespace
 }  // namespace quelt::ui
+
+// A digit that opens a window (a menu item chosen by number) also types itself; the new window's
+// text box must not get that character, but does get what is typed after.
+namespace quelt::ui {
+namespace {
+
+class Typed final : public Window {
+ public:
+  explicit Typed(WindowStack& stack) : stack_(stack) {}
+  void Paint(Painter&) override {}
+  bool OnKey(platform::Key key) override {
+    if (key != platform::Key::Digit1) return true;
+    auto opened = std::make_shared<Typed>(stack_);
+    {
+      std::lock_guard lock(mutex);
+      child = opened;
+    }
+    stack_.Push(opened);
+    return true;
+  }
+  bool OnText(std::u16string_view text) override {
+    std::lock_guard lock(mutex);
+    typed += text;
+    return true;
+  }
+  std::u16string Typed16() {
+    std::lock_guard lock(mutex);
+    return typed;
+  }
+  std::shared_ptr<Typed> Child() {
+    std::lock_guard lock(mutex);
+    return child;
+  }
+
+ private:
+  std::mutex mutex;
+  std::u16string typed;
+  std::shared_ptr<Typed> child;
+  WindowStack& stack_;
+};
+
+TEST(WindowStackTest, TheCharacterOfAKeyThatOpenedAWindowStaysOutOfIt) {
+  core::UiDispatcher dispatcher;
+  HeadlessUiLoop loop(dispatcher, {40, 40});
+  auto first = std::make_shared<Typed>(loop.Windows());
+  loop.Windows().Push(first);
+  std::thread ui([&loop] { loop.Run(); });
+  using Kind = platform::InputEvent::Kind;
+  for (const auto& [key, text] : {std::pair{platform::Key::Digit1, u"1"}, {platform::Key::Digit2, u"2"}}) {
+    loop.PostInput({.kind = Kind::Key, .key = key});
+    loop.PostInput({.kind = Kind::Text, .text = text});
+  }
+  loop.PostInput({.kind = Kind::Text, .text = u"a"});
+  std::u16string typed;
+  for (int tries = 0; tries < 200 && typed != u"2a"; ++tries) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (const auto child = first->Child()) typed = child->Typed16();
+  }
+  loop.Quit(0);
+  ui.join();
+  EXPECT_EQ(typed, u"2a");
+  EXPECT_TRUE(first->Typed16().empty());
+}
+
+}  // namespace
+}  // namespace quelt::ui

@@ -3,6 +3,9 @@
 #include "core/Application.h"
 #include "download/DownloadManager.h"
 #include "platform/Log.h"
+#include "ui/dialogs/AboutDialog.h"
+#include "ui/dialogs/AccountDialog.h"
+#include "ui/dialogs/SettingsDialog.h"
 #include "ui/toolkit/WindowStack.h"
 
 namespace quelt::ui {
@@ -60,9 +63,12 @@ void ProgramWindows::ShowDownloads(std::optional<size_t> select) {
 }
 
 void ProgramWindows::OpenDialog(Dialog dialog) {
-  if (dialog == Dialog::Downloads) {
-    ShowDownloads(std::nullopt);
-    return;
+  switch (dialog) {
+    case Dialog::Downloads: return ShowDownloads(std::nullopt);
+    case Dialog::AccountsNetwork: return OpenAccountDialog(application_, loop_.Windows(), screen_);
+    case Dialog::Settings: return OpenSettingsDialog(application_, loop_.Windows(), screen_);
+    case Dialog::About: return OpenAboutDialog(application_, loop_.Windows(), screen_);
+    default: break;
   }
   static constexpr const char* kNames[] = {"downloads", "accounts", "settings",          "folders",         "look",
                                            "toolbar",   "language", "home-screen setup", "scheme deletion", "about"};

@@ -1,6 +1,7 @@
 #include "ui/shell/UiLoopBase.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/UiDispatcher.h"
 #include "platform/Clock.h"
@@ -87,7 +88,14 @@ void UiLoopBase::Handle(const platform::InputEvent& input) {
   using Kind = platform::InputEvent::Kind;
   switch (input.kind) {
     case Kind::Wake: dispatcher_.Drain(); break;
-    case Kind::Key: windows_.OnKey(input.key); break;
+    case Kind::Key: {
+      const bool types = (input.key >= platform::Key::Digit0 && input.key <= platform::Key::Digit9) ||
+                         input.key == platform::Key::Star || input.key == platform::Key::Hash;
+      typingKeyTop_.reset();
+      if (types) typingKeyTop_ = windows_.Top().get();
+      windows_.OnKey(input.key);
+      break;
+    }
     case Kind::Click: windows_.OnClick(input.x, input.y); break;
     case Kind::Quit:
       if (windows_.Empty()) {
@@ -101,7 +109,11 @@ void UiLoopBase::Handle(const platform::InputEvent& input) {
       Raise();
       break;
     case Kind::Redraw: windows_.InvalidateAll(); break;
-    case Kind::Text: windows_.OnText(input.text); break;
+    case Kind::Text: {
+      const auto top = std::exchange(typingKeyTop_, std::nullopt);
+      if (!top || *top == windows_.Top().get()) windows_.OnText(input.text);
+      break;
+    }
   }
 }
 

@@ -66,6 +66,10 @@ class UiLoopBase : public UiLoop {
 
   std::unique_ptr<platform::Surface> screen_;
   WindowStack windows_;
+  // The window on top when a key that also types its character (a digit, * or #) was pressed.
+  // When that key changed the top window (a menu item chosen by number), the character that
+  // follows belongs to the old window, not to a text box of the new one.
+  std::optional<const Window*> typingKeyTop_;
   std::optional<uint32_t> lastPresent_;
   std::atomic<bool> quit_{false};
   std::atomic<int> exitCode_{0};

@@ -155,6 +155,11 @@ std::vector<std::u16string> TextBox::VisibleLines() const {
   return shown;
 }
 
+void TextBox::SetColors(platform::Color text, platform::Color background) {
+  options_.text = text;
+  options_.background = background;
+}
+
 void TextBox::Paint(Painter& painter, const platform::Rect& area) {
   SetWidth(area.width);
   painter.Fill(area, options_.background);
@@ -171,7 +176,7 @@ void TextBox::Paint(Painter& painter, const platform::Rect& area) {
     const std::u16string shown = Shown(lines[i].start, lines[i].end);
     if (!shown.empty()) painter.Text(font, 0, static_cast<int>(i - firstLine_) * lineHeight, shown, color);
   }
-  if (!enabled_) return;
+  if (!enabled_ || !caretShown_) return;
   const size_t line = LineOf(caret_);
   // Spaces hanging past a wrapped line's end would put the caret outside the box.
   const int x = std::clamp(Measure(lines[line].start, caret_), 0, std::max(0, inner.width - 1));

@@ -62,6 +62,9 @@ class TextBox {
   void SetEnabled(bool enabled);
   [[nodiscard]] bool Enabled() const { return enabled_; }
   void SetFont(std::shared_ptr<platform::Font> font);
+  void SetColors(platform::Color text, platform::Color background);
+  // A box without the focus shows no caret.
+  void ShowCaret(bool shown) { caretShown_ = shown; }
 
   // The width of the whole box, frame included, that the text wraps to; Paint sets it from its
   // area. Until it is known, lines break only where the text does.
@@ -106,6 +109,7 @@ class TextBox {
   std::u16string text_;
   size_t caret_ = 0;
   bool enabled_ = true;
+  bool caretShown_ = true;
   int textWidth_;
   std::optional<int> preferredX_;  // kept over successive Up and Down presses
 
