@@ -148,10 +148,10 @@ TEST(DialogsTest, TheAccountDialogRecreatesOnlyTheChangedServicesSessions) {
   } cases[] = {
       {"unchanged", {Key::RightSoft}, u"", {}, 0, 0, false},
       {"ICQ account", {Key::Down, Key::Backspace, kType, Key::RightSoft}, u"7", {{"UIN", "100007"}}, 1, 0, false},
-      {"MSN account",
-       Keys({kDown4, {kType, Key::RightSoft}}),
+      {"MSN switched on with an account",
+       {Key::Down, Key::Down, Key::Down, Key::Action, Key::Down, kType, Key::RightSoft},
        u"me@example.com",
-       {{"MSN_EMAIL", "me@example.com"}},
+       {{"MSN_ENABLED", "True"}, {"MSN_EMAIL", "me@example.com"}},
        0,
        1,
        false},
@@ -175,6 +175,9 @@ TEST(DialogsTest, TheAccountDialogRecreatesOnlyTheChangedServicesSessions) {
     EXPECT_EQ(s.Count(EventCode::SettingsChanged), c.changes.empty() ? 0 : 1);
     EXPECT_EQ(s.Count(EventCode::IcqAccountChanged), c.icqEvents);
     EXPECT_EQ(s.Count(EventCode::MsnAccountChanged), c.msnEvents);
+    // A changed service that is on signs in at once.
+    EXPECT_EQ(s.Count(EventCode::SetIcqStatus), c.icqEvents && c.changes[0].second != "False" ? 1 : 0);
+    EXPECT_EQ(s.Count(EventCode::SetMsnStatus), c.msnEvents);
     EXPECT_EQ(s.Box() != nullptr, c.refused);
   }
 }

@@ -98,8 +98,21 @@ struct AccountForm {
       copy->Update([&wanted](SettingsValues& values) { values = wanted; });
       if (!copy->Save()) platform::Log("could not save the settings");
       application.PostEvent(core::MakeEvent(core::EventCode::SettingsChanged, copy));
-      if (icqChanged) application.PostEvent(core::MakeEvent(core::EventCode::IcqAccountChanged));
-      if (msnChanged) application.PostEvent(core::MakeEvent(core::EventCode::MsnAccountChanged));
+      // The new sessions sign in at once with the presence the program starts with.
+      if (icqChanged) {
+        application.PostEvent(core::MakeEvent(core::EventCode::IcqAccountChanged));
+        if (wanted.icqEnabled) {
+          application.PostEvent(
+              core::MakeEvent(core::EventCode::SetIcqStatus, core::StatusPayload{.status = wanted.icqAutoStatus}));
+        }
+      }
+      if (msnChanged) {
+        application.PostEvent(core::MakeEvent(core::EventCode::MsnAccountChanged));
+        if (wanted.msnEnabled) {
+          application.PostEvent(
+              core::MakeEvent(core::EventCode::SetMsnStatus, core::StatusPayload{.status = wanted.msnAutoStatus}));
+        }
+      }
     }
     std::fill(wanted.password.begin(), wanted.password.end(), u'\0');
     std::fill(wanted.msnPassword.begin(), wanted.msnPassword.end(), u'\0');
