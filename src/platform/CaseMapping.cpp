@@ -3,6 +3,8 @@
 #include <locale.h>
 #include <wctype.h>
 
+#include <algorithm>
+
 namespace quelt::platform {
 namespace {
 
@@ -32,6 +34,11 @@ char16_t ToLowerCase(char16_t c) {
   if (IsSurrogate(c)) return c;
   if (const locale_t locale = CaseLocale()) return Checked(c, towlower_l(c, locale));
   return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + u'a' - u'A') : c;
+}
+
+bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char16_t x, char16_t y) { return ToUpperCase(x) == ToUpperCase(y); });
 }
 
 }  // namespace quelt::platform

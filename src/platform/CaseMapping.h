@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace quelt::platform {
 
 // Simple (one code unit to one code unit) Unicode case mapping of the Basic Multilingual Plane,
@@ -7,5 +9,7 @@ namespace quelt::platform {
 // characters whose other case lies outside the plane come back unchanged. Any thread.
 [[nodiscard]] char16_t ToUpperCase(char16_t c);
 [[nodiscard]] char16_t ToLowerCase(char16_t c);
+// The two texts equal but for case, as file names are compared.
+[[nodiscard]] bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 
 }  // namespace quelt::platform

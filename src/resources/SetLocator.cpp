@@ -24,9 +24,7 @@ std::vector<std::filesystem::path> Subfolders(const std::filesystem::path& folde
 
 bool EndsWithIgnoringCase(std::u16string_view text, std::u16string_view suffix) {
   if (text.size() < suffix.size()) return false;
-  const auto tail = text.substr(text.size() - suffix.size());
-  return std::equal(tail.begin(), tail.end(), suffix.begin(), suffix.end(),
-                    [](char16_t a, char16_t b) { return platform::ToUpperCase(a) == platform::ToUpperCase(b); });
+  return platform::EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 std::u16string_view Pattern(SetKind kind) {

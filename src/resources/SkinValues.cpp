@@ -9,10 +9,7 @@
 namespace quelt::resources {
 namespace {
 
-bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                    [](char16_t x, char16_t y) { return platform::ToUpperCase(x) == platform::ToUpperCase(y); });
-}
+using platform::EqualsIgnoringCase;
 
 }  // namespace
 

@@ -7,8 +7,7 @@
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
 #include "support/ui/ContactListScene.h"
-#include "ui/dialogs/AccountDialog.h"
-#include "ui/dialogs/SettingsDialog.h"
+#include "ui/dialogs/Dialogs.h"
 #include "ui/toolkit/FormWindow.h"
 #include "ui/toolkit/MessageBox.h"
 
@@ -180,6 +179,22 @@ TEST(DialogsTest, TheAccountDialogRecreatesOnlyTheChangedServicesSessions) {
     EXPECT_EQ(s.Count(EventCode::SetMsnStatus), c.msnEvents);
     EXPECT_EQ(s.Box() != nullptr, c.refused);
   }
+}
+
+TEST(DialogsTest, TheKeyAndLanguageDialogsStoreTheirChoices) {
+  {
+    DialogScene s("");
+    OpenKeyConfigDialog(s.scene.App(), s.scene.Windows(), {240, 320});
+    // Quick search steps round to none; key 0 goes back from quit to none; key 9 stays.
+    s.Drive({Key::Right, Key::Down, Key::Left, Key::RightSoft});
+    EXPECT_EQ(test::ReadFile(s.File()), Changed(s.before, {{"LSOFTKEY", "NONE"}, {"KEY0", "NONE"}}));
+  }
+  DialogScene s("");
+  OpenLanguageDialog(s.scene.App(), s.scene.Windows(), {240, 320});
+  s.Drive({Key::Right, Key::Down, Key::Right, Key::RightSoft});
+  EXPECT_EQ(test::ReadFile(s.File()),
+            Changed(s.before, {{"LANG_SOURCE", "Russian.Lang.xml"}, {"QSEARCH_SOURCE", "Russian.QS.xml"}}));
+  EXPECT_EQ(s.scene.App().Text("language"), u"Язык") << "the new language is not loaded";
 }
 
 TEST(DialogsTest, MatchReferencesAtBothSizes) {

@@ -1,10 +1,9 @@
-#include "ui/dialogs/AboutDialog.h"
-
 #include <memory>
 
 #include "core/Application.h"
 #include "platform/TextCodec.h"
 #include "ui/dialogs/DialogStyle.h"
+#include "ui/dialogs/Dialogs.h"
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/CheckBox.h"
 #include "ui/toolkit/FormWindow.h"

@@ -1,5 +1,3 @@
-#include "ui/dialogs/AccountDialog.h"
-
 #include <memory>
 
 #include "core/AppEvent.h"
@@ -8,6 +6,8 @@
 #include "platform/Log.h"
 #include "platform/TextCodec.h"
 #include "ui/dialogs/DialogStyle.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/dialogs/SettingsCopy.h"
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/CheckBox.h"
 #include "ui/toolkit/FormWindow.h"
@@ -94,10 +94,7 @@ struct AccountForm {
     const bool msnChanged =
         wanted.msnEnabled != old.msnEnabled || wanted.msnEmail != old.msnEmail || wanted.msnPassword != old.msnPassword;
     if (icqChanged || msnChanged) {
-      auto copy = current->Clone();
-      copy->Update([&wanted](SettingsValues& values) { values = wanted; });
-      if (!copy->Save()) platform::Log("could not save the settings");
-      application.PostEvent(core::MakeEvent(core::EventCode::SettingsChanged, copy));
+      SaveChangedCopy(application, [&wanted](SettingsValues& values) { values = wanted; });
       // The new sessions sign in at once with the presence the program starts with.
       if (icqChanged) {
         application.PostEvent(core::MakeEvent(core::EventCode::IcqAccountChanged));

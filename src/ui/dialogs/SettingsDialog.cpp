@@ -1,5 +1,3 @@
-#include "ui/dialogs/SettingsDialog.h"
-
 #include <array>
 #include <memory>
 
@@ -8,6 +6,8 @@
 #include "platform/Log.h"
 #include "platform/TextCodec.h"
 #include "ui/dialogs/DialogStyle.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/dialogs/SettingsCopy.h"
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/CheckBox.h"
 #include "ui/toolkit/FormWindow.h"
@@ -68,10 +68,8 @@ struct SettingsForm {
   }
 
   void Apply() {
-    const auto current = application.GetSettings();
-    const SettingsValues old = current->Values();
-    auto copy = current->Clone();
-    copy->Update([this](SettingsValues& values) {
+    const SettingsValues old = application.GetSettings()->Values();
+    const auto copy = SaveChangedCopy(application, [this](SettingsValues& values) {
       for (size_t i = 0; i < before.size(); ++i) values.*kBefore[i].value = before[i]->Checked();
       for (size_t i = 0; i < after.size(); ++i) values.*kAfter[i].value = after[i]->Checked();
       values.vibroCount = int32_t(vibroCount->Chosen()) + 1;
@@ -82,8 +80,6 @@ struct SettingsForm {
       values.icqSupportUnicodeCap = advanced.unicodeCapability;
     });
     const SettingsValues now = copy->Values();
-    if (!copy->Save()) platform::Log("could not save the settings");
-    application.PostEvent(core::MakeEvent(core::EventCode::SettingsChanged, copy));
     if (const auto window = form.lock()) window->Close();
     if (now.typingNotifications != old.typingNotifications || now.icqStartupCheckout != old.icqStartupCheckout) {
       MessageBox::Show(stack, screen.width, screen.height, u"Information", application.Text("need_reconnect"),

@@ -3,9 +3,7 @@
 #include "core/Application.h"
 #include "download/DownloadManager.h"
 #include "platform/Log.h"
-#include "ui/dialogs/AboutDialog.h"
-#include "ui/dialogs/AccountDialog.h"
-#include "ui/dialogs/SettingsDialog.h"
+#include "ui/dialogs/Dialogs.h"
 #include "ui/toolkit/WindowStack.h"
 
 namespace quelt::ui {
@@ -67,6 +65,8 @@ void ProgramWindows::OpenDialog(Dialog dialog) {
     case Dialog::Downloads: return ShowDownloads(std::nullopt);
     case Dialog::AccountsNetwork: return OpenAccountDialog(application_, loop_.Windows(), screen_);
     case Dialog::Settings: return OpenSettingsDialog(application_, loop_.Windows(), screen_);
+    case Dialog::Toolbar: return OpenKeyConfigDialog(application_, loop_.Windows(), screen_);
+    case Dialog::Language: return OpenLanguageDialog(application_, loop_.Windows(), screen_);
     case Dialog::About: return OpenAboutDialog(application_, loop_.Windows(), screen_);
     default: break;
   }

@@ -64,16 +64,20 @@ void ChoiceBox::Paint(Painter& painter, const Rect& area, const FormStyle& style
   painter.Fill(box, style.field);
   painter.Frame(box, style.text);
   if (style.font) {
-    painter.Text(*style.font, area.x + 3, area.y + 2, label_, style.text);
+    const platform::Font& font = *style.font;
+    painter.Text(font, area.x + 3, area.y + 2, label_, style.text);
     const std::u16string value = choices_.empty() ? u"" : choices_[chosen_];
-    const int arrows = style.font->TextWidth(u"<");
-    const Rect inside{box.x + arrows + 6, box.y, box.width - 2 * arrows - 12, box.height};
+    // The arrows give way to a value too long to fit between them (small screens).
+    const int arrows = font.TextWidth(u"<") + 6;
+    const bool roomy = font.TextWidth(value) <= box.width - 2 * arrows;
+    if (roomy) {
+      painter.Text(font, box.x + 3, box.y + 1, u"<", style.text);
+      painter.Text(font, box.x + box.width - 3 - font.TextWidth(u">"), box.y + 1, u">", style.text);
+    }
+    const Rect inside = roomy ? Rect{box.x + arrows, box.y, box.width - 2 * arrows, box.height}
+                              : Rect{box.x + 2, box.y, box.width - 4, box.height};
     Painter::Scope scope(painter, inside);
-    painter.Text(*style.font, std::max(0, (inside.width - style.font->TextWidth(value)) / 2), 1, value, style.text);
-  }
-  if (style.font) {
-    painter.Text(*style.font, box.x + 3, box.y + 1, u"<", style.text);
-    painter.Text(*style.font, box.x + box.width - 3 - style.font->TextWidth(u">"), box.y + 1, u">", style.text);
+    painter.Text(font, std::max(0, (inside.width - font.TextWidth(value)) / 2), 1, value, style.text);
   }
   if (focused) painter.Frame(area, style.focus);
 }

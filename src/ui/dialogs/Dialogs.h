@@ -1,0 +1,32 @@
+#pragma once
+
+namespace quelt::core {
+class Application;
+}
+
+// The dialogs the contact list's menu opens. Each works on a copy of the settings: OK saves the
+// file and hands the copy to the program with SettingsChanged; Back and "cancel" change nothing.
+namespace quelt::ui {
+
+class WindowStack;
+struct ScreenSize;
+
+// Each service's switch, account and password, and from the menu the ICQ network set-up (login
+// servers and proxy). OK has the changed services' sessions made anew and signed in; nothing
+// changed, nothing happens.
+void OpenAccountDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+// The everyday settings, the vibration count and the code page; the menu sets the full or the
+// economy mode or opens the advanced settings.
+void OpenSettingsDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+// What the left soft key and the keys 0 to 9 do in the contact list, one choice each.
+void OpenKeyConfigDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+// The language of the menus and the keypad map of quick search, from the files there are.
+void OpenLanguageDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+// The program's name and version.
+void OpenAboutDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+}  // namespace quelt::ui
