@@ -8,6 +8,7 @@
 #include "support/TempFolder.h"
 #include "support/ui/ContactListScene.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/toolkit/FolderChooser.h"
 #include "ui/toolkit/FormWindow.h"
 #include "ui/toolkit/MessageBox.h"
 
@@ -195,6 +196,29 @@ TEST(DialogsTest, TheKeyAndLanguageDialogsStoreTheirChoices) {
   EXPECT_EQ(test::ReadFile(s.File()),
             Changed(s.before, {{"LANG_SOURCE", "Russian.Lang.xml"}, {"QSEARCH_SOURCE", "Russian.QS.xml"}}));
   EXPECT_EQ(s.scene.App().Text("language"), u"Язык") << "the new language is not loaded";
+}
+
+TEST(DialogsTest, TheFoldersDialogBrowsesAndRefusesAFolderThatIsNot) {
+  DialogScene s("");
+  const auto chosen = s.scene.Folder() / "zz" / "history";
+  std::filesystem::create_directories(chosen);
+  OpenFoldersDialog(s.scene.App(), s.scene.Windows(), {240, 320});
+  s.Drive({Key::LeftSoft, Key::Digit1});  // select_folder for the history folder
+  auto chooser = std::dynamic_pointer_cast<FolderChooser>(s.scene.Windows().Top());
+  ASSERT_NE(chooser, nullptr);
+  const auto& entries = chooser->Entries();
+  const auto zz = std::find(entries.begin(), entries.end(), s.scene.Folder() / "zz");
+  ASSERT_NE(zz, entries.end());
+  for (auto at = entries.begin(); at != zz; ++at) s.scene.Press(Key::Down);
+  // Into zz, down to "history", take it; then OK.
+  s.Drive({Key::Right, Key::Down, Key::RightSoft, Key::RightSoft});
+  EXPECT_EQ(test::ReadFile(s.File()), Changed(s.before, {{"HISTORY_FOLDER", chosen.string()}}));
+
+  DialogScene typed("");
+  OpenFoldersDialog(typed.scene.App(), typed.scene.Windows(), {240, 320});
+  typed.Drive({Key::Down, kType, Key::RightSoft}, u"-gone");
+  EXPECT_NE(typed.Box(), nullptr);
+  EXPECT_EQ(test::ReadFile(typed.File()), typed.before);
 }
 
 TEST(DialogsTest, MatchReferencesAtBothSizes) {

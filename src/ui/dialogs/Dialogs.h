@@ -20,6 +20,10 @@ void OpenAccountDialog(core::Application& application, WindowStack& stack, Scree
 // economy mode or opens the advanced settings.
 void OpenSettingsDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
 
+// The history, outgoing and incoming folders, typed or chosen by browsing. A new history folder
+// has the sessions made anew there (they keep their caches in it).
+void OpenFoldersDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
 // What the left soft key and the keys 0 to 9 do in the contact list, one choice each.
 void OpenKeyConfigDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
 

@@ -65,6 +65,7 @@ void ProgramWindows::OpenDialog(Dialog dialog) {
     case Dialog::Downloads: return ShowDownloads(std::nullopt);
     case Dialog::AccountsNetwork: return OpenAccountDialog(application_, loop_.Windows(), screen_);
     case Dialog::Settings: return OpenSettingsDialog(application_, loop_.Windows(), screen_);
+    case Dialog::Folders: return OpenFoldersDialog(application_, loop_.Windows(), screen_);
     case Dialog::Toolbar: return OpenKeyConfigDialog(application_, loop_.Windows(), screen_);
     case Dialog::Language: return OpenLanguageDialog(application_, loop_.Windows(), screen_);
     case Dialog::About: return OpenAboutDialog(application_, loop_.Windows(), screen_);
