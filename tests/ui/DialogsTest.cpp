@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Settings.h"
+#include "icq/IcqEvents.h"
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
 #include "support/ui/ContactListScene.h"
@@ -11,6 +12,7 @@
 #include "ui/toolkit/FolderChooser.h"
 #include "ui/toolkit/FormWindow.h"
 #include "ui/toolkit/MessageBox.h"
+#include "ui/windows/UserInfoWindow.h"
 
 namespace quelt::ui {
 namespace {
@@ -219,6 +221,40 @@ TEST(DialogsTest, TheFoldersDialogBrowsesAndRefusesAFolderThatIsNot) {
   typed.Drive({Key::Down, kType, Key::RightSoft}, u"-gone");
   EXPECT_NE(typed.Box(), nullptr);
   EXPECT_EQ(test::ReadFile(typed.File()), typed.before);
+}
+
+TEST(DialogsTest, TheUserInformationShowsTheRepliesAndAnErrorBox) {
+  icq::IcqUserInfo info{.nickname = u"Anna",
+                        .firstName = u"Anna",
+                        .lastName = u"Berg",
+                        .email = u"anna@example.com",
+                        .city = u"Tartu",
+                        .state = u"Tartumaa",
+                        .phone = u"+372 555 0101",
+                        .cellular = u"+372 555 0102",
+                        .age = 31,
+                        .gender = 1,
+                        .birthYear = 1995,
+                        .birthMonth = 3,
+                        .birthDay = 7};
+  for (const ScreenSize screen : {ScreenSize{240, 320}, ScreenSize{176, 220}}) {
+    DialogScene s("", screen);
+    s.scene.Icq().infoRequest = 7;
+    OpenUserInfo(s.scene.App(), s.scene.Windows(), screen, s.scene.IcqModel(), u"100201");
+    // A reply to another request changes nothing; this one fills the window.
+    s.scene.App().PostEvent(core::MakeEvent(EventCode::IcqUserInfoReceived, icq::IcqUserInfoEvent{.requestId = 8}));
+    s.scene.App().PostEvent(core::MakeEvent(EventCode::IcqUserInfoReceived, icq::IcqUserInfoEvent{7, info}));
+    s.Drive(Keys({kDown4, kDown4, {Key::Down}}));  // to the city, past the phones and the birthday
+    const std::string size = std::to_string(screen.width) + "x" + std::to_string(screen.height);
+    EXPECT_TRUE(test::MatchesReference(*s.scene.Screen(), "user-info-" + size, QUELT_GOLDEN_DIR, QUELT_GOLDEN_OUT));
+  }
+  DialogScene s("");
+  s.scene.Icq().infoRequest = 9;
+  OpenUserInfo(s.scene.App(), s.scene.Windows(), {240, 320}, s.scene.IcqModel(), u"100201");
+  s.scene.App().PostEvent(core::MakeEvent(EventCode::IcqError, core::ErrorPayload{0x0015, 0x0001}));
+  s.Drive({});
+  ASSERT_NE(s.Box(), nullptr);
+  EXPECT_EQ(s.Box()->Caption(), u"ICQ Error");
 }
 
 TEST(DialogsTest, MatchReferencesAtBothSizes) {

@@ -127,6 +127,9 @@ class AccountModel {
   virtual bool Block(std::u16string_view id) = 0;
   virtual bool Unblock(std::u16string_view id) = 0;
   virtual bool RefreshList() = 0;
+  // ICQ: asks the server for a contact's details, which arrive as IcqUserInfoReceived carrying
+  // the id returned; 0 when they cannot be asked for now (signed out, not a number, MSN).
+  virtual uint32_t RequestInfo(std::u16string_view /*id*/) { return 0; }
 };
 
 }  // namespace quelt::ui

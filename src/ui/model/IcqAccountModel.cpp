@@ -134,4 +134,9 @@ bool IcqAccountModel::Delete(std::u16string_view id) { return session_->ContactL
 
 bool IcqAccountModel::RefreshList() { return session_->ContactList().Refresh(); }
 
+uint32_t IcqAccountModel::RequestInfo(std::u16string_view id) {
+  const auto uin = platform::ParseDecimal<uint32_t>(id);
+  return uin && *uin != 0 ? session_->Directory().RequestInfo(*uin) : 0;
+}
+
 }  // namespace quelt::ui

@@ -33,6 +33,7 @@ class IcqAccountModel final : public AccountModel, public std::enable_shared_fro
   bool Block(std::u16string_view) override { return false; }
   bool Unblock(std::u16string_view) override { return false; }
   bool RefreshList() override;
+  uint32_t RequestInfo(std::u16string_view id) override;
 
  private:
   friend class IcqChatModel;

@@ -5,6 +5,7 @@
 #include "platform/Log.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/toolkit/WindowStack.h"
+#include "ui/windows/UserInfoWindow.h"
 
 namespace quelt::ui {
 namespace {
@@ -33,8 +34,8 @@ void ProgramWindows::OpenChat(const std::shared_ptr<AccountModel>& account, cons
   chats_.push_back(ChatWindow::Open(application_, loop_, screen_, account, chat, std::move(services)));
 }
 
-void ProgramWindows::OpenInfo(const std::shared_ptr<AccountModel>&, const std::u16string&) {
-  NotHereYet("contact information");
+void ProgramWindows::OpenInfo(const std::shared_ptr<AccountModel>& account, const std::u16string& id) {
+  OpenUserInfo(application_, loop_.Windows(), screen_, account, id);
 }
 
 void ProgramWindows::OpenContactSettings(const std::shared_ptr<AccountModel>&, const std::u16string&) {

@@ -50,6 +50,7 @@ class ContactListScene {
   [[nodiscard]] ui::HeadlessUiLoop& Loop() { return *loop_; }
   [[nodiscard]] core::Application& App() { return *application_; }
   [[nodiscard]] FakeAccount& Icq() { return *accounts_->icq; }
+  [[nodiscard]] std::shared_ptr<FakeAccount> IcqModel() { return accounts_->icq; }
   [[nodiscard]] FakeAccount& Msn() { return *accounts_->msn; }
   [[nodiscard]] RecordingOpener& Opener() { return *opener_; }
   [[nodiscard]] const std::filesystem::path& Folder() const { return folder_.Path(); }

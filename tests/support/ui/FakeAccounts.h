@@ -39,6 +39,10 @@ class FakeAccount final : public ui::AccountModel {
   bool Block(std::u16string_view id) override { return Record("block", id); }
   bool Unblock(std::u16string_view id) override { return Record("unblock", id); }
   bool RefreshList() override { return Record("refresh", u""); }
+  uint32_t RequestInfo(std::u16string_view id) override {
+    Record("info", id);
+    return infoRequest;
+  }
 
   ui::ContactEntry& Add(ui::ContactEntry contact) {
     contact.protocol = service;
@@ -52,6 +56,7 @@ class FakeAccount final : public ui::AccountModel {
   std::vector<ui::GroupEntry> groups;
   std::vector<ui::ConversationEntry> conversations;
   std::vector<std::string> calls;
+  uint32_t infoRequest = 0;  // what RequestInfo returns
 
  private:
   bool Record(const std::string& operation, std::u16string_view id) {
