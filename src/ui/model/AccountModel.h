@@ -130,6 +130,11 @@ class AccountModel {
   // ICQ: asks the server for a contact's details, which arrive as IcqUserInfoReceived carrying
   // the id returned; 0 when they cannot be asked for now (signed out, not a number, MSN).
   virtual uint32_t RequestInfo(std::u16string_view /*id*/) { return 0; }
+  // ICQ: looks a number up in the directory; the results arrive as IcqSearchResult carrying the
+  // id returned; 0 when it cannot be asked now.
+  virtual uint32_t Search(std::u16string_view /*id*/) { return 0; }
+  // ICQ: puts a user who is not on the list into a server group.
+  virtual bool AddToGroup(std::u16string_view /*id*/, uint16_t /*groupId*/) { return false; }
 };
 
 }  // namespace quelt::ui

@@ -139,4 +139,13 @@ uint32_t IcqAccountModel::RequestInfo(std::u16string_view id) {
   return uin && *uin != 0 ? session_->Directory().RequestInfo(*uin) : 0;
 }
 
+uint32_t IcqAccountModel::Search(std::u16string_view id) {
+  const auto uin = platform::ParseDecimal<uint32_t>(id);
+  return uin && *uin != 0 ? session_->Directory().SearchByUin(*uin) : 0;
+}
+
+bool IcqAccountModel::AddToGroup(std::u16string_view id, uint16_t groupId) {
+  return session_->ContactList().AddToGroup(Uin(id), groupId);
+}
+
 }  // namespace quelt::ui

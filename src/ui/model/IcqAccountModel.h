@@ -34,6 +34,8 @@ class IcqAccountModel final : public AccountModel, public std::enable_shared_fro
   bool Unblock(std::u16string_view) override { return false; }
   bool RefreshList() override;
   uint32_t RequestInfo(std::u16string_view id) override;
+  uint32_t Search(std::u16string_view id) override;
+  bool AddToGroup(std::u16string_view id, uint16_t groupId) override;
 
  private:
   friend class IcqChatModel;

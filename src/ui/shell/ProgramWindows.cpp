@@ -4,7 +4,9 @@
 #include "download/DownloadManager.h"
 #include "platform/Log.h"
 #include "ui/dialogs/Dialogs.h"
+#include "ui/model/AccountModels.h"
 #include "ui/toolkit/WindowStack.h"
+#include "ui/windows/SearchWindow.h"
 #include "ui/windows/UserInfoWindow.h"
 
 namespace quelt::ui {
@@ -43,7 +45,10 @@ void ProgramWindows::OpenContactSettings(const std::shared_ptr<AccountModel>&, c
 }
 
 void ProgramWindows::OpenSearch(Protocol service) {
-  NotHereYet(service == Protocol::Icq ? "ICQ search" : "MSN search");
+  ApplicationAccounts accounts(application_);
+  for (const auto& account : accounts.Accounts()) {
+    if (account->Service() == service) return ui::OpenSearch(application_, loop_.Windows(), screen_, account);
+  }
 }
 
 std::shared_ptr<download::DownloadManager> ProgramWindows::DownloadList() const {

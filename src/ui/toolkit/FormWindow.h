@@ -40,6 +40,7 @@ class FormWindow final : public Window, public std::enable_shared_from_this<Form
   [[nodiscard]] std::optional<platform::Key> KeyForClick(int x, int y) const override;
 
   [[nodiscard]] size_t Focus() const { return focus_; }
+  [[nodiscard]] const std::vector<std::shared_ptr<FormControl>>& Controls() const { return controls_; }
   [[nodiscard]] const std::u16string& Title() const { return spec_.title; }
 
  private:

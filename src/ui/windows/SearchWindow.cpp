@@ -1,0 +1,122 @@
+#include "ui/windows/SearchWindow.h"
+
+#include "core/AppEvent.h"
+#include "core/Application.h"
+#include "core/EventListener.h"
+#include "icq/IcqEvents.h"
+#include "platform/TextCodec.h"
+#include "ui/dialogs/DialogStyle.h"
+#include "ui/model/AccountModel.h"
+#include "ui/shell/ScreenSize.h"
+#include "ui/toolkit/FormWindow.h"
+#include "ui/toolkit/InfoLine.h"
+#include "ui/toolkit/MessageBox.h"
+#include "ui/toolkit/TextField.h"
+
+namespace quelt::ui {
+
+namespace {
+
+constexpr size_t kAccountLength = 60;
+enum Command { kAdd = 1, kClose, kGroupBase = 100 };
+
+// The search under way and what it found.
+class Search final : public core::EventListener {
+ public:
+  Search(core::Application& app, WindowStack& windows, ScreenSize size, std::shared_ptr<AccountModel> model)
+      : application(app), stack(windows), screen(size), account(std::move(model)) {}
+
+  void OnEvent(const core::AppEventPtr& event) override {
+    if (event->Code() != core::EventCode::IcqSearchResult) return;
+    const auto* reply = core::PayloadOf<icq::IcqSearchEvent>(*event);
+    if (reply == nullptr || reply->requestId == 0 || reply->requestId != request) return;
+    const auto& user = reply->result;
+    if (user.uin != 0 && found.empty()) {
+      found = platform::AsciiToUtf16(std::to_string(user.uin));
+      const std::u16string name = user.nickname.empty() ? user.firstName + u" " + user.lastName : user.nickname;
+      result->SetValue(application.Text("user_found") + u": " + found + u" " + name);
+    } else if (found.empty() && user.last) {
+      result->SetValue(application.Text("user_not_found"));
+    }
+    if (const auto window = form.lock()) window->Invalidate();
+  }
+
+  void Start() {
+    found.clear();
+    request = account->Search(field->Text());
+    result->SetValue(request == 0 ? application.Text("user_not_found") : u"…");
+  }
+
+  void Add(int command) {
+    const bool icq = account->Service() == Protocol::Icq;
+    const bool added = icq ? !found.empty() && account->AddToGroup(found, uint16_t(command - kGroupBase))
+                           : !field->Text().empty() && account->AddToList(field->Text());
+    if (added) {
+      Close();
+    } else {
+      MessageBox::Show(stack, screen.width, screen.height, application.Text("error"),
+                       icq ? application.Text("user_not_found") : application.Text("no_active_account"),
+                       application.Text("ok"), u"", [](MessageBox::Answer) {});
+    }
+  }
+
+  void Close() {
+    application.Dispatcher().RemoveUiListener(this);
+    if (const auto window = form.lock()) window->Close();
+  }
+
+  core::Application& application;
+  WindowStack& stack;
+  const ScreenSize screen;
+  const std::shared_ptr<AccountModel> account;
+  std::shared_ptr<TextField> field;
+  std::shared_ptr<InfoLine> result;
+  std::weak_ptr<FormWindow> form;
+  uint32_t request = 0;
+  std::u16string found;  // the ICQ number found
+};
+
+}  // namespace
+
+void OpenSearch(core::Application& application, WindowStack& stack, ScreenSize screen,
+                const std::shared_ptr<AccountModel>& account) {
+  if (!account) return;
+  const bool icq = account->Service() == Protocol::Icq;
+  auto search = std::make_shared<Search>(application, stack, screen, account);
+  search->field =
+      std::make_shared<TextField>(application.Text("account"), u"", TextField::Options{.maxLength = kAccountLength});
+  search->result = std::make_shared<InfoLine>(application.Text("search"), u"");
+  if (icq) application.Dispatcher().AddUiListener(search);
+  const auto text = [&application](const char* key) { return application.Text(key); };
+  search->form =
+      FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
+                       {.title = text(icq ? "find_icq_user" : "find_msn_user"),
+                        .menuLabel = text("menu"),
+                        .okLabel = text(icq ? "search" : "add"),
+                        .menu =
+                            [text, account, icq] {
+                              MenuItem add{.label = text("add"), .command = kAdd};
+                              if (icq) {
+                                for (const auto& group : account->Groups()) {
+                                  add.submenu.push_back({.label = group.name, .command = kGroupBase + group.id});
+                                }
+                                add.enabled = !add.submenu.empty();
+                              }
+                              return std::vector<MenuItem>{add, {.label = text("close"), .command = kClose}};
+                            },
+                        .command =
+                            [search](int command) {
+                              if (command == kClose) return search->Close();
+                              search->Add(command);
+                            },
+                        .ok =
+                            [search, icq] {
+                              if (!icq) return search->Add(kAdd);
+                              search->Start();
+                              if (const auto window = search->form.lock()) window->Invalidate();
+                            },
+                        .cancelled = [search] { search->application.Dispatcher().RemoveUiListener(search.get()); }},
+                       {search->field, search->result});
+}
+
+}  // namespace quelt::ui
