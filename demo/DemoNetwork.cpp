@@ -147,6 +147,7 @@ std::unique_ptr<DemoNetwork> DemoNetwork::Start(const DemoPorts& wanted, std::st
   msn.synReply = "1 1 " + std::to_string(MsnPeople().size()) + " " + std::to_string(MsnGroups().size());
   msn.switchboard = [&n](const std::string& email) { return n.switchboards_->Grant(email); };
   msn.onlineLines = [&n](const std::string& id) { return n.OnMsnSignedIn(id); };
+  msn.acceptListEdits = true;
   n.msn_ = std::make_unique<MsnServer>(std::move(msn));
   if (taken(wanted.msn, n.msn_->Port(), "MSN")) return nullptr;
 

@@ -313,6 +313,9 @@ void MsnServer::Answer(Session& s, const Line& line, const std::vector<std::stri
     if (first && script_.onlineLines && s.stage >= Stage::Online) {
       for (const std::string& online : script_.onlineLines(id)) Reply(s, online);
     }
+  } else if ((word == "ADC" || word == "REM") && script_.acceptListEdits) {
+    const bool forward = word == "ADC" && tokens.size() > 2 && tokens[2] == "FL";
+    Reply(s, line.text + (forward ? " C=c-" + id : ""));
   } else if (word == "QRY") {
     Reply(s, "QRY " + id);
   } else if (word == "PNG") {

@@ -54,6 +54,9 @@ class MsnServer {
     // Lines sent after the answer to a connection's first CHG, given its transaction id: the
     // contacts online (ILN).
     std::function<std::vector<std::string>(const std::string& id)> onlineLines;
+    // ADC and REM answered by repeating them (a forward-list ADC gets a contact id), as a server
+    // that accepts every list edit.
+    bool acceptListEdits = false;
     // Real servers' habits: trailing spaces on every line and an unknown or ignorable line
     // ("QNG 50", "BLP 0 AL", "SBS 0 null") before every other reply.
     bool noise = false;

@@ -130,8 +130,10 @@ class AccountModel {
   // ICQ: asks the server for a contact's details, which arrive as IcqUserInfoReceived carrying
   // the id returned; 0 when they cannot be asked for now (signed out, not a number, MSN).
   virtual uint32_t RequestInfo(std::u16string_view /*id*/) { return 0; }
-  // ICQ: looks a number up in the directory; the results arrive as IcqSearchResult carrying the
-  // id returned; 0 when it cannot be asked now.
+  // Looks a user up: ICQ a number in the directory, the results arriving as IcqSearchResult;
+  // MSN an address, the answer arriving as MsnSearchFound or MsnSearchNotFound. Both carry the
+  // id returned; 0 when it cannot be asked now (or, MSN, the address is the user's own or
+  // already a contact).
   virtual uint32_t Search(std::u16string_view /*id*/) { return 0; }
   // ICQ: puts a user who is not on the list into a server group.
   virtual bool AddToGroup(std::u16string_view /*id*/, uint16_t /*groupId*/) { return false; }

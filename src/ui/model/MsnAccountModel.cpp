@@ -105,6 +105,12 @@ std::shared_ptr<ChatModel> MsnAccountModel::OpenChat(std::u16string_view id) {
 }
 
 bool MsnAccountModel::AddToList(std::u16string_view id) { return session_->Lists().AddContact(id); }
+
+uint32_t MsnAccountModel::Search(std::u16string_view id) {
+  int transactionId = 0;
+  const bool sent = session_->Lists().Search(id, transactionId) == msn::MsnListService::SearchStart::Sent;
+  return sent && transactionId > 0 ? uint32_t(transactionId) : 0;
+}
 bool MsnAccountModel::Delete(std::u16string_view id) { return session_->Lists().DeleteContact(id); }
 bool MsnAccountModel::Block(std::u16string_view id) { return session_->Lists().Block(id); }
 bool MsnAccountModel::Unblock(std::u16string_view id) { return session_->Lists().Unblock(id); }

@@ -29,6 +29,7 @@ class MsnAccountModel final : public AccountModel, public std::enable_shared_fro
   bool Authorize(std::u16string_view) override { return false; }
   bool RequestAuthorization(std::u16string_view) override { return false; }
   bool AddToList(std::u16string_view id) override;
+  uint32_t Search(std::u16string_view id) override;
   bool MoveToGroup(std::u16string_view, uint16_t) override { return false; }
   bool Delete(std::u16string_view id) override;
   bool Block(std::u16string_view id) override;

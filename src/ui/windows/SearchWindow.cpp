@@ -4,6 +4,7 @@
 #include "core/Application.h"
 #include "core/EventListener.h"
 #include "icq/IcqEvents.h"
+#include "msn/MsnListService.h"
 #include "platform/TextCodec.h"
 #include "ui/dialogs/DialogStyle.h"
 #include "ui/model/AccountModel.h"
@@ -27,18 +28,34 @@ class Search final : public core::EventListener {
       : application(app), stack(windows), screen(size), account(std::move(model)) {}
 
   void OnEvent(const core::AppEventPtr& event) override {
-    if (event->Code() != core::EventCode::IcqSearchResult) return;
-    const auto* reply = core::PayloadOf<icq::IcqSearchEvent>(*event);
-    if (reply == nullptr || reply->requestId == 0 || reply->requestId != request) return;
-    const auto& user = reply->result;
-    if (user.uin != 0 && found.empty()) {
-      found = platform::AsciiToUtf16(std::to_string(user.uin));
-      const std::u16string name = user.nickname.empty() ? user.firstName + u" " + user.lastName : user.nickname;
-      result->SetValue(application.Text("user_found") + u": " + found + u" " + name);
-    } else if (found.empty() && user.last) {
-      result->SetValue(application.Text("user_not_found"));
+    const auto code = event->Code();
+    if (code == core::EventCode::IcqSearchResult) {
+      const auto* reply = core::PayloadOf<icq::IcqSearchEvent>(*event);
+      if (reply == nullptr || reply->requestId == 0 || reply->requestId != request) return;
+      const auto& user = reply->result;
+      if (user.uin != 0 && found.empty()) {
+        const std::u16string number = platform::AsciiToUtf16(std::to_string(user.uin));
+        Found(number, number + u" " + (user.nickname.empty() ? user.firstName + u" " + user.lastName : user.nickname));
+      } else if (found.empty() && user.last) {
+        result->SetValue(application.Text("user_not_found"));
+      }
+    } else if (code == core::EventCode::MsnSearchFound || code == core::EventCode::MsnSearchNotFound) {
+      const auto* reply = core::PayloadOf<msn::MsnSearchEvent>(*event);
+      if (reply == nullptr || reply->transactionId <= 0 || uint32_t(reply->transactionId) != request) return;
+      if (code == core::EventCode::MsnSearchFound) {
+        Found(reply->address, reply->address);
+      } else {
+        result->SetValue(application.Text("user_not_found"));
+      }
+    } else {
+      return;
     }
     if (const auto window = form.lock()) window->Invalidate();
+  }
+
+  void Found(std::u16string id, const std::u16string& shown) {
+    found = std::move(id);
+    result->SetValue(application.Text("user_found") + u": " + shown);
   }
 
   void Start() {
@@ -49,14 +66,13 @@ class Search final : public core::EventListener {
 
   void Add(int command) {
     const bool icq = account->Service() == Protocol::Icq;
-    const bool added = icq ? !found.empty() && account->AddToGroup(found, uint16_t(command - kGroupBase))
-                           : !field->Text().empty() && account->AddToList(field->Text());
+    const bool added = !found.empty() &&
+                       (icq ? account->AddToGroup(found, uint16_t(command - kGroupBase)) : account->AddToList(found));
     if (added) {
       Close();
     } else {
       MessageBox::Show(stack, screen.width, screen.height, application.Text("error"),
-                       icq ? application.Text("user_not_found") : application.Text("no_active_account"),
-                       application.Text("ok"), u"", [](MessageBox::Answer) {});
+                       application.Text("user_not_found"), application.Text("ok"), u"", [](MessageBox::Answer) {});
     }
   }
 
@@ -73,7 +89,7 @@ class Search final : public core::EventListener {
   std::shared_ptr<InfoLine> result;
   std::weak_ptr<FormWindow> form;
   uint32_t request = 0;
-  std::u16string found;  // the ICQ number found
+  std::u16string found;  // the ICQ number or MSN address found
 };
 
 }  // namespace
@@ -86,13 +102,13 @@ void OpenSearch(core::Application& application, WindowStack& stack, ScreenSize s
   search->field =
       std::make_shared<TextField>(application.Text("account"), u"", TextField::Options{.maxLength = kAccountLength});
   search->result = std::make_shared<InfoLine>(application.Text("search"), u"");
-  if (icq) application.Dispatcher().AddUiListener(search);
+  application.Dispatcher().AddUiListener(search);
   const auto text = [&application](const char* key) { return application.Text(key); };
   search->form =
       FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                        {.title = text(icq ? "find_icq_user" : "find_msn_user"),
                         .menuLabel = text("menu"),
-                        .okLabel = text(icq ? "search" : "add"),
+                        .okLabel = text("search"),
                         .menu =
                             [text, account, icq] {
                               MenuItem add{.label = text("add"), .command = kAdd};
@@ -110,8 +126,7 @@ void OpenSearch(core::Application& application, WindowStack& stack, ScreenSize s
                               search->Add(command);
                             },
                         .ok =
-                            [search, icq] {
-                              if (!icq) return search->Add(kAdd);
+                            [search] {
                               search->Start();
                               if (const auto window = search->form.lock()) window->Invalidate();
                             },
