@@ -251,7 +251,9 @@ TEST(MsnConversationTest, AThirdPersonMakesAMultiPartyConversationThatEndsWhenTh
   EXPECT_TRUE(alice.Contact(kBob).typing);
 
   ASSERT_TRUE(switchboards.Leave(connection, kBob));
-  ASSERT_TRUE(switchboards.Leave(connection, kCarol));
+  // Carol went offline above, so Bob's leaving may end the chat and the client leave the room
+  // before her BYE: either way the conversation ends.
+  (void)switchboards.Leave(connection, kCarol);
   EXPECT_TRUE(Eventually([&] {
     const auto open = alice.Session().Conversations().List();
     return std::find(open.begin(), open.end(), chat) == open.end();
