@@ -7,7 +7,7 @@ namespace quelt::demo {
 
 namespace {
 
-constexpr const char* kDataFolders[] = {"Skin", "Icons", "Language", "QSearch", "Smilies", "Sounds"};
+constexpr const char* kDataFolders[] = {"Icons", "Language", "QSearch", "Smilies", "Sounds"};
 
 bool Write(const std::filesystem::path& path, std::string_view text) {
   return platform::WriteFileAtomically(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
@@ -27,6 +27,17 @@ bool PrepareProgramFolder(const std::filesystem::path& folder, const std::filesy
     if (failure) std::filesystem::copy_file(built, program, failure);
     if (failure) {
       error = "cannot put the messenger into " + folder.string() + ": " + failure.message();
+      return false;
+    }
+  }
+  // The skins get a copy of their own: the user's sizes are saved beside the skin, and the demo's
+  // must not change the look of the messenger it came with.
+  if (!std::filesystem::is_directory(folder / "Skin", failure) ||
+      std::filesystem::is_symlink(folder / "Skin", failure)) {
+    std::filesystem::remove(folder / "Skin", failure);
+    std::filesystem::copy(programFolder / "Skin", folder / "Skin", std::filesystem::copy_options::recursive, failure);
+    if (failure) {
+      error = "cannot copy the skins into " + folder.string() + ": " + failure.message();
       return false;
     }
   }

@@ -8,8 +8,9 @@ namespace quelt::demo {
 class DemoNetwork;
 
 // The messenger finds its data and "Messenger.config" beside its executable, so the demo gets a
-// program folder of its own: the executable (a hard link, or a copy across file systems) and
-// links to the data folders of `programFolder`. Brought up to date at every start.
+// program folder of its own: the executable (a hard link, or a copy across file systems), a copy
+// of the skins (which keep the user's sizes) and links to the other data folders of
+// `programFolder`. Brought up to date at every start.
 bool PrepareProgramFolder(const std::filesystem::path& folder, const std::filesystem::path& programFolder,
                           std::string& error);
 

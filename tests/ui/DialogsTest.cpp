@@ -5,6 +5,8 @@
 
 #include "core/Settings.h"
 #include "icq/IcqEvents.h"
+#include "resources/LookSet.h"
+#include "resources/Skin.h"
 #include "support/RecordingListener.h"
 #include "support/TempFolder.h"
 #include "support/ui/ContactListScene.h"
@@ -255,6 +257,21 @@ TEST(DialogsTest, TheUserInformationShowsTheRepliesAndAnErrorBox) {
   s.Drive({});
   ASSERT_NE(s.Box(), nullptr);
   EXPECT_EQ(s.Box()->Caption(), u"ICQ Error");
+}
+
+TEST(DialogsTest, TheSkinDialogKeepsTheSizesBesideTheSkinAndRefusesNonsense) {
+  DialogScene s("");
+  const auto looks = std::dynamic_pointer_cast<resources::LookSet>(s.scene.App().Services().look);
+  ASSERT_NE(looks, nullptr);
+  OpenSkinDialog(s.scene.App(), s.scene.Windows(), {240, 320});
+  s.Drive(Keys({kDown4, {Key::Down, Key::Down, kType, Key::RightSoft}}), u"x");  // the row height
+  EXPECT_NE(s.Box(), nullptr);
+  EXPECT_EQ(looks->CurrentSkin()->Override().rowHeight, 0);
+  s.Drive({Key::Action, Key::Backspace, kType, Key::RightSoft}, u"22");
+  EXPECT_EQ(s.Box(), nullptr) << "the sizes were not saved";
+  EXPECT_EQ(looks->CurrentSkin()->Override().rowHeight, 22);
+  EXPECT_EQ(looks->CurrentSkin()->Effective().contactList.rowHeight, 22);
+  EXPECT_EQ(test::ReadFile(s.File()), s.before) << "the sets chosen were the current ones";
 }
 
 TEST(DialogsTest, MatchReferencesAtBothSizes) {

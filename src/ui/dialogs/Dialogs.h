@@ -24,6 +24,10 @@ void OpenSettingsDialog(core::Application& application, WindowStack& stack, Scre
 // has the sessions made anew there (they keep their caches in it).
 void OpenFoldersDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
 
+// The icon, smiley and skin sets, with each smiley set's description, and the user's own sizes
+// kept beside the skin; the new look shows at once.
+void OpenSkinDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
+
 // What the left soft key and the keys 0 to 9 do in the contact list, one choice each.
 void OpenKeyConfigDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
 

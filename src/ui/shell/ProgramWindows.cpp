@@ -72,6 +72,7 @@ void ProgramWindows::OpenDialog(Dialog dialog) {
     case Dialog::AccountsNetwork: return OpenAccountDialog(application_, loop_.Windows(), screen_);
     case Dialog::Settings: return OpenSettingsDialog(application_, loop_.Windows(), screen_);
     case Dialog::Folders: return OpenFoldersDialog(application_, loop_.Windows(), screen_);
+    case Dialog::IconsSmiliesSkin: return OpenSkinDialog(application_, loop_.Windows(), screen_);
     case Dialog::Toolbar: return OpenKeyConfigDialog(application_, loop_.Windows(), screen_);
     case Dialog::Language: return OpenLanguageDialog(application_, loop_.Windows(), screen_);
     case Dialog::About: return OpenAboutDialog(application_, loop_.Windows(), screen_);

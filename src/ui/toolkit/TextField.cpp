@@ -92,6 +92,7 @@ bool ChoiceBox::OnKey(Key key) {
   } else {
     return false;
   }
+  if (changed_) changed_(chosen_);
   return true;
 }
 

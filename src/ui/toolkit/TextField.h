@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui/toolkit/FormControl.h"
 #include "ui/toolkit/TextBox.h"
@@ -40,6 +42,8 @@ class TextField final : public FormControl {
 class ChoiceBox final : public FormControl {
  public:
   ChoiceBox(std::u16string label, std::vector<std::u16string> choices, size_t chosen);
+  // Called after every change of the choice by a key.
+  void OnChange(std::function<void(size_t)> changed) { changed_ = std::move(changed); }
 
   [[nodiscard]] size_t Chosen() const { return chosen_; }
   void Choose(size_t index);
@@ -52,6 +56,7 @@ class ChoiceBox final : public FormControl {
   const std::u16string label_;
   const std::vector<std::u16string> choices_;
   size_t chosen_ = 0;
+  std::function<void(size_t)> changed_;
 };
 
 }  // namespace quelt::ui

@@ -37,11 +37,17 @@ void UseShippedFontsOnly() {
 
 ContactListScene::ContactListScene(Options options) : screen_(options.screen) {
   UseShippedFontsOnly();
-  // The shipped sets, each linked on its own, so that a test can add a set beside them.
+  // The shipped sets, each linked on its own, so that a test can add a set beside them; the skins
+  // copied, since the user's sizes are written beside them.
   for (const char* kind : {"Skin", "Icons", "Language", "QSearch", "Smilies"}) {
     std::filesystem::create_directories(folder_ / kind);
     for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(QUELT_DATA_DIR) / kind)) {
-      std::filesystem::create_symlink(entry.path(), folder_ / kind / entry.path().filename());
+      if (std::string_view(kind) == "Skin") {
+        std::filesystem::copy(entry.path(), folder_ / kind / entry.path().filename(),
+                              std::filesystem::copy_options::recursive);
+      } else {
+        std::filesystem::create_symlink(entry.path(), folder_ / kind / entry.path().filename());
+      }
     }
   }
   WriteFile(folder_ / core::Settings::kFileName, options.config);
