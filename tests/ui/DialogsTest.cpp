@@ -196,7 +196,8 @@ TEST(DialogsTest, TheKeyAndLanguageDialogsStoreTheirChoices) {
   }
   DialogScene s("");
   OpenLanguageDialog(s.scene.App(), s.scene.Windows(), {240, 320});
-  s.Drive({Key::Right, Key::Down, Key::Right, Key::RightSoft});
+  // Down chooses in a list and, past its last row, moves on to the next list.
+  s.Drive({Key::Down, Key::Down, Key::Down, Key::RightSoft});
   EXPECT_EQ(test::ReadFile(s.File()),
             Changed(s.before, {{"LANG_SOURCE", "Russian.Lang.xml"}, {"QSEARCH_SOURCE", "Russian.QS.xml"}}));
   EXPECT_EQ(s.scene.App().Text("language"), u"Язык") << "the new language is not loaded";

@@ -11,7 +11,7 @@
 #include "ui/dialogs/SettingsCopy.h"
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/FormWindow.h"
-#include "ui/toolkit/TextField.h"
+#include "ui/toolkit/ListBox.h"
 
 namespace quelt::ui {
 
@@ -53,15 +53,14 @@ struct Keypad {
   [[nodiscard]] std::u16string Name() const { return map.Name(); }
 };
 
-std::shared_ptr<ChoiceBox> Box(std::u16string label, const std::vector<Choice>& choices,
-                               const std::u16string& current) {
+std::shared_ptr<ListBox> Box(std::u16string label, const std::vector<Choice>& choices, const std::u16string& current) {
   std::vector<std::u16string> names;
   size_t chosen = 0;
   for (const Choice& choice : choices) {
     if (platform::EqualsIgnoringCase(choice.file, current)) chosen = names.size();
     names.push_back(choice.name);
   }
-  return std::make_shared<ChoiceBox>(std::move(label), std::move(names), chosen);
+  return std::make_shared<ListBox>(std::move(label), std::move(names), chosen);
 }
 
 }  // namespace
