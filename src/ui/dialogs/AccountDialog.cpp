@@ -11,7 +11,6 @@
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/CheckBox.h"
 #include "ui/toolkit/FormWindow.h"
-#include "ui/toolkit/MessageBox.h"
 #include "ui/toolkit/TextField.h"
 
 namespace quelt::ui {
@@ -119,8 +118,7 @@ struct AccountForm {
 };
 
 void Refuse(AccountForm& account, std::u16string text) {
-  MessageBox::Show(account.stack, account.screen.width, account.screen.height, account.application.Text("error"),
-                   std::move(text), account.application.Text("ok"), u"", [](MessageBox::Answer) {});
+  ShowNotice(account.application, account.stack, account.screen, std::move(text));
 }
 
 void OpenNetworkSetup(const std::shared_ptr<AccountForm>& account) {

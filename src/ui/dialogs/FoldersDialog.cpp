@@ -9,7 +9,6 @@
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/FolderChooser.h"
 #include "ui/toolkit/FormWindow.h"
-#include "ui/toolkit/MessageBox.h"
 #include "ui/toolkit/TextField.h"
 
 namespace quelt::ui {
@@ -82,9 +81,7 @@ void OpenFoldersDialog(core::Application& application, WindowStack& stack, Scree
              for (const auto& entry : fields) {
                std::error_code error;
                if (!std::filesystem::is_directory(std::filesystem::path(entry->Text()), error)) {
-                 MessageBox::Show(stack, screen.width, screen.height, application.Text("error"),
-                                  u"There is no folder " + entry->Text() + u".", application.Text("ok"), u"",
-                                  [](MessageBox::Answer) {});
+                 ShowNotice(application, stack, screen, u"There is no folder " + entry->Text() + u".");
                  return;
                }
              }

@@ -11,7 +11,6 @@
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/CheckBox.h"
 #include "ui/toolkit/FormWindow.h"
-#include "ui/toolkit/MessageBox.h"
 #include "ui/toolkit/TextField.h"
 
 namespace quelt::ui {
@@ -82,8 +81,7 @@ struct SettingsForm {
     const SettingsValues now = copy->Values();
     if (const auto window = form.lock()) window->Close();
     if (now.typingNotifications != old.typingNotifications || now.icqStartupCheckout != old.icqStartupCheckout) {
-      MessageBox::Show(stack, screen.width, screen.height, u"Information", application.Text("need_reconnect"),
-                       application.Text("ok"), u"", [](MessageBox::Answer) {});
+      ShowNotice(application, stack, screen, application.Text("need_reconnect"), u"Information");
     }
   }
 };

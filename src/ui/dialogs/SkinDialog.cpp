@@ -12,7 +12,6 @@
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/FormWindow.h"
 #include "ui/toolkit/InfoLine.h"
-#include "ui/toolkit/MessageBox.h"
 #include "ui/toolkit/TextField.h"
 
 namespace quelt::ui {
@@ -110,9 +109,8 @@ void OpenSkinDialog(core::Application& application, WindowStack& stack, ScreenSi
              for (size_t i = 0; i < fields.size(); ++i) {
                const auto size = SizeOf(*fields[i], unset[i]);
                if (!size) {
-                 MessageBox::Show(stack, screen.width, screen.height, application.Text("error"),
-                                  u"Sizes are numbers from 0 to 200, or empty for the skin's own.",
-                                  application.Text("ok"), u"", [](MessageBox::Answer) {});
+                 ShowNotice(application, stack, screen,
+                            u"Sizes are numbers from 0 to 200, or empty for the skin's own.");
                  return;
                }
                typed.push_back(*size);
@@ -137,9 +135,7 @@ void OpenSkinDialog(core::Application& application, WindowStack& stack, ScreenSi
                changed.chatFont.size = typed[4];
                changed.entryLines = typed[5];
                if (!looks->ChangeOverride(changed)) {
-                 MessageBox::Show(stack, screen.width, screen.height, application.Text("error"),
-                                  u"The sizes could not be saved beside the skin.", application.Text("ok"), u"",
-                                  [](MessageBox::Answer) {});
+                 ShowNotice(application, stack, screen, u"The sizes could not be saved beside the skin.");
                }
              }
              if (const auto window = form->lock()) window->Close();

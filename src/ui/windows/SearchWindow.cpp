@@ -11,7 +11,6 @@
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/FormWindow.h"
 #include "ui/toolkit/InfoLine.h"
-#include "ui/toolkit/MessageBox.h"
 #include "ui/toolkit/TextField.h"
 
 namespace quelt::ui {
@@ -71,8 +70,7 @@ class Search final : public core::EventListener {
     if (added) {
       Close();
     } else {
-      MessageBox::Show(stack, screen.width, screen.height, application.Text("error"),
-                       application.Text("user_not_found"), application.Text("ok"), u"", [](MessageBox::Answer) {});
+      ShowNotice(application, stack, screen, application.Text("user_not_found"));
     }
   }
 

@@ -13,7 +13,6 @@
 #include "ui/shell/ScreenSize.h"
 #include "ui/toolkit/FormWindow.h"
 #include "ui/toolkit/InfoLine.h"
-#include "ui/toolkit/MessageBox.h"
 
 namespace quelt::ui {
 
@@ -75,8 +74,7 @@ class InfoRequest final : public core::EventListener {
       window->Invalidate();
     } else if (event->Code() == core::EventCode::IcqError && !answered_) {
       answered_ = true;
-      MessageBox::Show(stack_, screen_.width, screen_.height, u"ICQ " + application_.Text("error"),
-                       application_.Text("icq_error"), application_.Text("ok"), u"", [](MessageBox::Answer) {});
+      ShowNotice(application_, stack_, screen_, application_.Text("icq_error"), u"ICQ " + application_.Text("error"));
     }
   }
 
