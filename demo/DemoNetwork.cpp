@@ -224,14 +224,8 @@ bool DemoNetwork::OnIcqMessage(const std::string& from, const std::string& to, c
                                  [&to](const IcqPerson& person) { return person.uin == to && person.status; });
   if (!known || to != kIcqAnswering) return known;  // the others read and say nothing
   const bool utf16 = text.charset == kUtf16Charset;
-  std::string said = text.bytes;
-  if (utf16) {
-    std::u16string units;
-    for (size_t i = 0; i + 1 < said.size(); i += 2) {
-      units += char16_t(uint8_t(said[i]) << 8 | uint8_t(said[i + 1]));
-    }
-    said = platform::Utf16ToUtf8(units);
-  }
+  const std::string said =
+      utf16 ? platform::Utf16ToUtf8(platform::DecodeCodePage(text.bytes, platform::kUtf16BeCodePage).text) : text.bytes;
   Report("ICQ: " + to + " answers " + from);
   timeline_.After(kTypingAfter, [this, from, to] { oscar_->SendTyping(from, to, true); });
   timeline_.After(kAnswerAfter, [this, from, to, said, utf16] {

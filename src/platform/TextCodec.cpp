@@ -17,8 +17,6 @@ namespace quelt::platform {
 namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
-constexpr uint32_t kUtf16LeCodePage = 1200;
-constexpr uint32_t kUtf16BeCodePage = 1201;
 
 bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }

@@ -12,6 +12,8 @@ namespace quelt::platform {
 // code page, which is Windows-1252 here.
 inline constexpr uint32_t kAnsiCodePage = 0;
 inline constexpr uint32_t kUtf8CodePage = 65001;
+inline constexpr uint32_t kUtf16LeCodePage = 1200;
+inline constexpr uint32_t kUtf16BeCodePage = 1201;
 
 struct EncodedText {
   std::string bytes;

@@ -23,10 +23,8 @@ int Occurrences(const std::filesystem::path& file, const std::string& text, std:
   const auto deadline = std::chrono::steady_clock::now() + limit;
   int count = 0;
   do {
-    const std::string bytes = test::ReadFile(file);
-    std::u16string units;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) units += char16_t(uint8_t(bytes[i]) | uint8_t(bytes[i + 1]) << 8);
-    const std::string read = platform::Utf16ToUtf8(units);
+    const std::string read =
+        platform::Utf16ToUtf8(platform::DecodeCodePage(test::ReadFile(file), platform::kUtf16LeCodePage).text);
     count = 0;
     for (size_t at = read.find(text); at != std::string::npos; at = read.find(text, at + 1)) ++count;
     if (count > 0) return count;
