@@ -11,14 +11,11 @@
 namespace quelt::ui {
 
 void OpenAboutDialog(core::Application& application, WindowStack& stack, ScreenSize screen) {
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
-  *form = FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
+  FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                            {.title = application.Text("about"),
                             .okLabel = application.Text("ok"),
                             .ok =
-                                [form] {
-                                  if (const auto window = form->lock()) window->Close();
-                                }},
+                                [](FormWindow& window) { window.Close(); }},
                            {std::make_shared<FormNote>(u"Quelt Messenger " + platform::AsciiToUtf16(QUELT_VERSION)),
                             std::make_shared<FormNote>(application.Text("all_rights_reserved"))});
 }

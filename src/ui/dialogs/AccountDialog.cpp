@@ -64,7 +64,6 @@ struct AccountForm {
   std::shared_ptr<CheckBox> icq, msn;
   std::shared_ptr<TextField> uin, password, email, msnPassword;
   Network network;
-  std::weak_ptr<FormWindow> form;
 
   void Wipe() {
     password->Wipe();
@@ -72,7 +71,7 @@ struct AccountForm {
     std::fill(network.proxyPassword.begin(), network.proxyPassword.end(), u'\0');
   }
 
-  void Apply() {
+  void Apply(FormWindow& window) {
     const auto current = application.GetSettings();
     const SettingsValues old = current->Values();
     SettingsValues wanted = old;
@@ -113,7 +112,7 @@ struct AccountForm {
     std::fill(wanted.password.begin(), wanted.password.end(), u'\0');
     std::fill(wanted.msnPassword.begin(), wanted.msnPassword.end(), u'\0');
     Wipe();
-    if (const auto window = form.lock()) window->Close();
+    window.Close();
   }
 };
 
@@ -132,14 +131,13 @@ void OpenNetworkSetup(const std::shared_ptr<AccountForm>& account) {
       Field(u"Proxy port", network.proxyPort == 0 ? u"" : platform::AsciiToUtf16(std::to_string(network.proxyPort)));
   auto user = Field(u"Proxy user", network.proxyUser);
   auto password = Field(u"Proxy pwd", network.proxyPassword, true);
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
   core::Application& application = account->application;
-  *form = FormWindow::Open(
+  FormWindow::Open(
       account->stack, account->screen.width, account->screen.height, DialogStyleOf(application),
       {.title = u"ICQ Network Setup",
        .okLabel = application.Text("ok"),
        .ok =
-           [account, hosts, type, host, port, user, password, form] {
+           [account, hosts, type, host, port, user, password](FormWindow& window) {
              const auto list = ReadHostList(hosts->Text());
              if (!list) {
                return Refuse(*account,
@@ -157,7 +155,7 @@ void OpenNetworkSetup(const std::shared_ptr<AccountForm>& account) {
                                  password->Text(),
                                  portNumber.value_or(0)};
              password->Wipe();
-             if (const auto window = form->lock()) window->Close();
+             window.Close();
            },
        .cancelled = [password] { password->Wipe(); }},
       {hosts, type, host, port, user, password});
@@ -180,7 +178,7 @@ void OpenAccountDialog(core::Application& application, WindowStack& stack, Scree
   std::fill(values.msnPassword.begin(), values.msnPassword.end(), u'\0');
 
   const auto text = [&application](const char* key) { return application.Text(key); };
-  account->form = FormWindow::Open(
+  FormWindow::Open(
       stack, screen.width, screen.height, DialogStyleOf(application),
       {.title = text("accounts_network"),
        .menuLabel = text("menu"),
@@ -191,11 +189,11 @@ void OpenAccountDialog(core::Application& application, WindowStack& stack, Scree
                                           {.label = text("cancel"), .command = kCancel}};
            },
        .command =
-           [account](int command) {
+           [account](FormWindow& window, int command) {
              if (command == kNetworkSetup) OpenNetworkSetup(account);
-             if (const auto window = account->form.lock(); window && command == kCancel) window->Cancel();
+             if (command == kCancel) window.Cancel();
            },
-       .ok = [account] { account->Apply(); },
+       .ok = [account](FormWindow& window) { account->Apply(window); },
        .cancelled = [account] { account->Wipe(); }},
       {account->icq, account->uin, account->password, account->msn, account->email, account->msnPassword});
 }

@@ -50,9 +50,8 @@ void OpenFoldersDialog(core::Application& application, WindowStack& stack, Scree
   std::vector<std::shared_ptr<TextField>> fields = {field("history_folder", values.historyFolder),
                                                     field("outgoing_folder", values.outgoingFolder),
                                                     field("incoming_folder", values.incomingFolder)};
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
   const auto text = [&application](const char* key) { return application.Text(key); };
-  *form = FormWindow::Open(
+  FormWindow::Open(
       stack, screen.width, screen.height, DialogStyleOf(application),
       {.title = text("folders"),
        .menuLabel = text("menu"),
@@ -63,12 +62,10 @@ void OpenFoldersDialog(core::Application& application, WindowStack& stack, Scree
                                           {.label = text("cancel"), .command = kCancel}};
            },
        .command =
-           [&application, &stack, screen, fields, form, text](int command) {
-             const auto window = form->lock();
-             if (!window) return;
-             if (command == kCancel) return window->Cancel();
-             const auto target = fields[std::min(window->Focus(), fields.size() - 1)];
-             std::weak_ptr<FormWindow> weak = window;
+           [&application, &stack, screen, fields, text](FormWindow& window, int command) {
+             if (command == kCancel) return window.Cancel();
+             const auto target = fields[std::min(window.Focus(), fields.size() - 1)];
+             std::weak_ptr<FormWindow> weak = window.weak_from_this();
              FolderChooser::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                                  {.take = text("ok"), .cancel = text("cancel")}, std::filesystem::path(target->Text()),
                                  [target, weak](const std::filesystem::path& chosen) {
@@ -77,7 +74,7 @@ void OpenFoldersDialog(core::Application& application, WindowStack& stack, Scree
                                  });
            },
        .ok =
-           [&application, &stack, screen, fields, form] {
+           [&application, &stack, screen, fields](FormWindow& window) {
              for (const auto& entry : fields) {
                std::error_code error;
                if (!std::filesystem::is_directory(std::filesystem::path(entry->Text()), error)) {
@@ -92,7 +89,7 @@ void OpenFoldersDialog(core::Application& application, WindowStack& stack, Scree
                changed.incomingFolder = fields[2]->Text();
              });
              if (copy->Values().historyFolder != old.historyFolder) MoveSessions(application, copy->Values());
-             if (const auto window = form->lock()) window->Close();
+             window.Close();
            }},
       {fields.begin(), fields.end()});
 }

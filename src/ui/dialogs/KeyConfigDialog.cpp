@@ -24,19 +24,18 @@ void OpenKeyConfigDialog(core::Application& application, WindowStack& stack, Scr
     choices.push_back(std::make_shared<ChoiceBox>(application.Text("key_n") + u" " + char16_t(u'0' + key), actions,
                                                   size_t(values.keys[key])));
   }
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
-  *form = FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
+  FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                            {.title = application.Text("toolbar"),
                             .okLabel = application.Text("ok"),
                             .ok =
-                                [&application, choices, form] {
+                                [&application, choices](FormWindow& window) {
                                   SaveChangedCopy(application, [&choices](core::SettingsValues& changed) {
                                     changed.leftSoftKey = core::KeyAction(choices[0]->Chosen());
                                     for (size_t key = 0; key < changed.keys.size(); ++key) {
                                       changed.keys[key] = core::KeyAction(choices[key + 1]->Chosen());
                                     }
                                   });
-                                  if (const auto window = form->lock()) window->Close();
+                                  window.Close();
                                 }},
                            {choices.begin(), choices.end()});
 }

@@ -72,12 +72,11 @@ void OpenLanguageDialog(core::Application& application, WindowStack& stack, Scre
   const auto keypads = FilesIn<Keypad>(folder / "QSearch");
   auto language = Box(application.Text("ui_language"), languages, values.langSource);
   auto keypad = Box(application.Text("qs_language"), keypads, values.qsearchSource);
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
-  *form = FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
+  FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                            {.title = application.Text("language"),
                             .okLabel = application.Text("ok"),
                             .ok =
-                                [&application, languages, keypads, language, keypad, form] {
+                                [&application, languages, keypads, language, keypad](FormWindow& window) {
                                   const auto copy = SaveChangedCopy(application, [&](core::SettingsValues& changed) {
                                     if (!languages.empty()) changed.langSource = languages[language->Chosen()].file;
                                     if (!keypads.empty()) changed.qsearchSource = keypads[keypad->Chosen()].file;
@@ -89,7 +88,7 @@ void OpenLanguageDialog(core::Application& application, WindowStack& stack, Scre
                                     texts->LoadLanguage(programFolder / "Language", now.langSource);
                                     texts->LoadKeypadMap(programFolder / "QSearch", now.qsearchSource);
                                   }
-                                  if (const auto window = form->lock()) window->Close();
+                                  window.Close();
                                 }},
                            {language, keypad});
 }

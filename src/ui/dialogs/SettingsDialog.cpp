@@ -51,7 +51,6 @@ struct SettingsForm {
   std::shared_ptr<ChoiceBox> vibroCount;
   std::shared_ptr<TextField> codePage;
   Advanced advanced;
-  std::weak_ptr<FormWindow> form;
 
   std::shared_ptr<CheckBox> Box(const char* label) {
     for (size_t i = 0; i < std::size(kAfter); ++i) {
@@ -66,7 +65,7 @@ struct SettingsForm {
     advanced = {full, full, full};
   }
 
-  void Apply() {
+  void Apply(FormWindow& window) {
     const SettingsValues old = application.GetSettings()->Values();
     const auto copy = SaveChangedCopy(application, [this](SettingsValues& values) {
       for (size_t i = 0; i < before.size(); ++i) values.*kBefore[i].value = before[i]->Checked();
@@ -79,7 +78,7 @@ struct SettingsForm {
       values.icqSupportUnicodeCap = advanced.unicodeCapability;
     });
     const SettingsValues now = copy->Values();
-    if (const auto window = form.lock()) window->Close();
+    window.Close();
     if (now.typingNotifications != old.typingNotifications || now.icqStartupCheckout != old.icqStartupCheckout) {
       ShowNotice(application, stack, screen, application.Text("need_reconnect"), u"Information");
     }
@@ -93,15 +92,13 @@ void OpenAdvancedDialog(const std::shared_ptr<SettingsForm>& settings) {
   auto checkout =
       std::make_shared<CheckBox>(application.Text("always_refresh_icq_contact_list"), values.startupCheckout);
   auto unicode = std::make_shared<CheckBox>(u"Enable UNICODE support", values.unicodeCapability);
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
-  *form =
-      FormWindow::Open(settings->stack, settings->screen.width, settings->screen.height, DialogStyleOf(application),
+  FormWindow::Open(settings->stack, settings->screen.width, settings->screen.height, DialogStyleOf(application),
                        {.title = application.Text("advanced_settings"),
                         .okLabel = application.Text("ok"),
                         .ok =
-                            [settings, noChannel2, checkout, unicode, form] {
+                            [settings, noChannel2, checkout, unicode](FormWindow& window) {
                               settings->advanced = {!noChannel2->Checked(), checkout->Checked(), unicode->Checked()};
-                              if (const auto window = form->lock()) window->Close();
+                              window.Close();
                             }},
                        {noChannel2, checkout, unicode});
 }
@@ -133,8 +130,7 @@ void OpenSettingsDialog(core::Application& application, WindowStack& stack, Scre
   settings->advanced = {values.icqSupportCh2, values.icqStartupCheckout, values.icqSupportUnicodeCap};
 
   const auto text = [&application](const char* key) { return application.Text(key); };
-  settings->form =
-      FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
+  FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                        {.title = text("settings"),
                         .menuLabel = text("menu"),
                         .okLabel = text("ok"),
@@ -147,14 +143,13 @@ void OpenSettingsDialog(core::Application& application, WindowStack& stack, Scre
                                                            {.label = text("cancel"), .command = kCancel}};
                             },
                         .command =
-                            [settings](int command) {
-                              const auto window = settings->form.lock();
+                            [settings](FormWindow& window, int command) {
                               if (command == kFullMode || command == kEconomyMode) settings->Mode(command == kFullMode);
                               if (command == kAdvanced) OpenAdvancedDialog(settings);
-                              if (command == kCancel && window) window->Cancel();
-                              if (window) window->Invalidate();
+                              if (command == kCancel) return window.Cancel();
+                              window.Invalidate();
                             },
-                        .ok = [settings] { settings->Apply(); }},
+                        .ok = [settings](FormWindow& window) { settings->Apply(window); }},
                        std::move(controls));
 }
 

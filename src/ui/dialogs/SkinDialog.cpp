@@ -97,13 +97,12 @@ void OpenSkinDialog(core::Application& application, WindowStack& stack, ScreenSi
                                                         skin->box};
   controls.insert(controls.end(), fields.begin(), fields.end());
 
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
-  *form = FormWindow::Open(
+  FormWindow::Open(
       stack, screen.width, screen.height, DialogStyleOf(application),
       {.title = application.Text("icons_smilies_skin"),
        .okLabel = application.Text("ok"),
        .ok =
-           [&application, &stack, screen, looks, icons, icqSmileys, msnSmileys, skin, fields, sizes, form] {
+           [&application, &stack, screen, looks, icons, icqSmileys, msnSmileys, skin, fields, sizes](FormWindow& window) {
              const int unset[] = {0, 0, 0, -1, 0, 0};
              std::vector<int> typed;
              for (size_t i = 0; i < fields.size(); ++i) {
@@ -138,7 +137,7 @@ void OpenSkinDialog(core::Application& application, WindowStack& stack, ScreenSi
                  ShowNotice(application, stack, screen, u"The sizes could not be saved beside the skin.");
                }
              }
-             if (const auto window = form->lock()) window->Close();
+             window.Close();
            }},
       std::move(controls));
 }

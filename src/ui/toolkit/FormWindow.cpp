@@ -22,20 +22,20 @@ constexpr int kGap = 2;  // between controls
 }  // namespace
 
 std::shared_ptr<FormWindow> FormWindow::Open(WindowStack& stack, int screenWidth, int screenHeight, FormStyle style,
-                                             Spec spec, std::vector<std::shared_ptr<FormControl>> controls) {
+                                             Setup setup, std::vector<std::shared_ptr<FormControl>> controls) {
   std::shared_ptr<FormWindow> form(
-      new FormWindow(stack, screenWidth, screenHeight, std::move(style), std::move(spec), std::move(controls)));
+      new FormWindow(stack, screenWidth, screenHeight, std::move(style), std::move(setup), std::move(controls)));
   stack.Push(form);
   return form;
 }
 
-FormWindow::FormWindow(WindowStack& stack, int screenWidth, int screenHeight, FormStyle style, Spec spec,
+FormWindow::FormWindow(WindowStack& stack, int screenWidth, int screenHeight, FormStyle style, Setup setup,
                        std::vector<std::shared_ptr<FormControl>> controls)
     : stack_(stack),
       screenWidth_(screenWidth),
       screenHeight_(screenHeight),
       style_(std::move(style)),
-      spec_(std::move(spec)),
+      setup_(std::move(setup)),
       controls_(std::move(controls)) {
   while (focus_ < controls_.size() && !controls_[focus_]->Focusable()) ++focus_;
 }
@@ -45,7 +45,7 @@ void FormWindow::Close() { stack_.Remove(this); }
 void FormWindow::Cancel() {
   const auto keep = shared_from_this();
   Close();
-  if (spec_.cancelled) spec_.cancelled();
+  if (setup_.cancelled) setup_.cancelled();
 }
 
 bool FormWindow::MoveFocus(int step) {
@@ -60,12 +60,12 @@ bool FormWindow::MoveFocus(int step) {
 }
 
 void FormWindow::OpenMenu() {
-  if (!spec_.menu) return;
+  if (!setup_.menu) return;
   std::weak_ptr<FormWindow> weak = weak_from_this();
   MenuWindow::Open(
-      stack_, spec_.menu(),
+      stack_, setup_.menu(),
       [weak](int command) {
-        if (const auto self = weak.lock(); self && self->spec_.command) self->spec_.command(command);
+        if (const auto self = weak.lock(); self && self->setup_.command) self->setup_.command(*self, command);
       },
       MenuWindow::Side::Left, screenWidth_, screenHeight_);
 }
@@ -73,7 +73,10 @@ void FormWindow::OpenMenu() {
 bool FormWindow::OnKey(Key key) {
   FormControl* focused = focus_ < controls_.size() ? controls_[focus_].get() : nullptr;
   if (key == Key::RightSoft) {
-    if (spec_.ok) spec_.ok();
+    if (setup_.ok) {
+      const auto keep = shared_from_this();  // the callback may close the window
+      setup_.ok(*this);
+    }
   } else if (key == Key::LeftSoft) {
     OpenMenu();
   } else if (key == Key::Back) {
@@ -104,7 +107,7 @@ std::optional<Key> FormWindow::KeyForClick(int x, int y) const {
 
 void FormWindow::Paint(Painter& painter) {
   painter.Fill({0, 0, screenWidth_, screenHeight_}, style_.background);
-  const int top = PaintTitleStrip(painter, screenWidth_, spec_.title);
+  const int top = PaintTitleStrip(painter, screenWidth_, setup_.title);
   const Rect softKeys = SoftKeyBar::Area(screenWidth_, screenHeight_);
   const int scrollBar = DefaultLook().scrollBarWidth;
   const Rect column{0, top, screenWidth_ - scrollBar - 1, softKeys.y - top};
@@ -132,7 +135,7 @@ void FormWindow::Paint(Painter& painter) {
     }
   }
   PaintScrollBar(painter, {screenWidth_ - scrollBar, top, scrollBar, column.height}, total, column.height, scroll_);
-  SoftKeyBar::Paint(painter, softKeys, spec_.menuLabel, spec_.okLabel);
+  SoftKeyBar::Paint(painter, softKeys, setup_.menuLabel, setup_.okLabel);
 }
 
 }  // namespace quelt::ui

@@ -19,18 +19,19 @@ class WindowStack;
 // leaves alone) cancels: the dialog closes and nothing changes. Main thread.
 class FormWindow final : public Window, public std::enable_shared_from_this<FormWindow> {
  public:
-  struct Spec {
+  // What a dialog is made of. The callbacks get the window, to close it when they are done.
+  struct Setup {
     std::u16string title;
     std::u16string menuLabel;  // the left soft key's; empty: no menu
     std::u16string okLabel;    // the right soft key's
     std::function<std::vector<MenuItem>()> menu;
-    std::function<void(int command)> command;  // an item of the menu was chosen
-    std::function<void()> ok;                  // the right soft key; the dialog decides when to close
-    std::function<void()> cancelled;           // after Back closed it
+    std::function<void(FormWindow&, int command)> command;  // an item of the menu was chosen
+    std::function<void(FormWindow&)> ok;                     // the right soft key
+    std::function<void()> cancelled;                         // after Back closed it
   };
 
   static std::shared_ptr<FormWindow> Open(WindowStack& stack, int screenWidth, int screenHeight, FormStyle style,
-                                          Spec spec, std::vector<std::shared_ptr<FormControl>> controls);
+                                          Setup setup, std::vector<std::shared_ptr<FormControl>> controls);
   void Close();
   void Cancel();
 
@@ -41,10 +42,10 @@ class FormWindow final : public Window, public std::enable_shared_from_this<Form
 
   [[nodiscard]] size_t Focus() const { return focus_; }
   [[nodiscard]] const std::vector<std::shared_ptr<FormControl>>& Controls() const { return controls_; }
-  [[nodiscard]] const std::u16string& Title() const { return spec_.title; }
+  [[nodiscard]] const std::u16string& Title() const { return setup_.title; }
 
  private:
-  FormWindow(WindowStack& stack, int screenWidth, int screenHeight, FormStyle style, Spec spec,
+  FormWindow(WindowStack& stack, int screenWidth, int screenHeight, FormStyle style, Setup setup,
              std::vector<std::shared_ptr<FormControl>> controls);
   bool MoveFocus(int step);
   void OpenMenu();
@@ -53,7 +54,7 @@ class FormWindow final : public Window, public std::enable_shared_from_this<Form
   const int screenWidth_;
   const int screenHeight_;
   const FormStyle style_;
-  const Spec spec_;
+  const Setup setup_;
   const std::vector<std::shared_ptr<FormControl>> controls_;
   size_t focus_ = 0;
   int scroll_ = 0;  // pixels of the column above the top edge

@@ -63,20 +63,20 @@ class Search final : public core::EventListener {
     result->SetValue(request == 0 ? application.Text("user_not_found") : u"…");
   }
 
-  void Add(int command) {
+  void Add(FormWindow& window, int command) {
     const bool icq = account->Service() == Protocol::Icq;
     const bool added = !found.empty() &&
                        (icq ? account->AddToGroup(found, uint16_t(command - kGroupBase)) : account->AddToList(found));
     if (added) {
-      Close();
+      Close(window);
     } else {
       ShowNotice(application, stack, screen, application.Text("user_not_found"));
     }
   }
 
-  void Close() {
+  void Close(FormWindow& window) {
     application.Dispatcher().RemoveUiListener(this);
-    if (const auto window = form.lock()) window->Close();
+    window.Close();
   }
 
   core::Application& application;
@@ -85,7 +85,7 @@ class Search final : public core::EventListener {
   const std::shared_ptr<AccountModel> account;
   std::shared_ptr<TextField> field;
   std::shared_ptr<InfoLine> result;
-  std::weak_ptr<FormWindow> form;
+  std::weak_ptr<FormWindow> form;  // for the answers that arrive later
   uint32_t request = 0;
   std::u16string found;  // the ICQ number or MSN address found
 };
@@ -119,14 +119,14 @@ void OpenSearch(core::Application& application, WindowStack& stack, ScreenSize s
                               return std::vector<MenuItem>{add, {.label = text("close"), .command = kClose}};
                             },
                         .command =
-                            [search](int command) {
-                              if (command == kClose) return search->Close();
-                              search->Add(command);
+                            [search](FormWindow& window, int command) {
+                              if (command == kClose) return search->Close(window);
+                              search->Add(window, command);
                             },
                         .ok =
-                            [search] {
+                            [search](FormWindow& window) {
                               search->Start();
-                              if (const auto window = search->form.lock()) window->Invalidate();
+                              window.Invalidate();
                             },
                         .cancelled = [search] { search->application.Dispatcher().RemoveUiListener(search.get()); }},
                        {search->field, search->result});

@@ -118,18 +118,17 @@ void OpenUserInfo(core::Application& application, WindowStack& stack, ScreenSize
   const auto stop = [&application, request] {
     if (request) application.Dispatcher().RemoveUiListener(request.get());
   };
-  auto form = std::make_shared<std::weak_ptr<FormWindow>>();
-  *form = FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
+  const auto form = FormWindow::Open(stack, screen.width, screen.height, DialogStyleOf(application),
                            {.title = application.Text("info"),
                             .okLabel = application.Text("close"),
                             .ok =
-                                [form, stop] {
+                                [stop](FormWindow& window) {
                                   stop();
-                                  if (const auto window = form->lock()) window->Close();
+                                  window.Close();
                                 },
                             .cancelled = stop},
                            std::move(controls));
-  if (request) request->form = *form;
+  if (request) request->form = form;
 }
 
 }  // namespace quelt::ui
