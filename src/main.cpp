@@ -12,10 +12,10 @@
 
 #include "core/Application.h"
 #include "core/CombinedSessionFactory.h"
-#include "core/HomeComponentRegistration.h"
 #include "core/SessionWorker.h"
 #include "core/SingleInstance.h"
 #include "download/DownloadManager.h"
+#include "homeplugin/TileRegistration.h"
 #include "icq/IcqSessionFactory.h"
 #include "msn/MsnSessionFactory.h"
 #include "net/ConnectionWatcher.h"
@@ -59,7 +59,8 @@ int RunMessenger() {
 
   const auto programFolder = platform::ProgramFolder();
   auto registry = platform::Registry::ForUser();
-  if (!core::RegisterHomeComponent(registry, programFolder)) {
+  // The home screen finds the row's library beside the program.
+  if (!home::RegisterStatusTile(registry, programFolder / "StatusTile.so")) {
     platform::Log("could not register the home-screen component in %s", registry.File().c_str());
   }
 
@@ -85,6 +86,8 @@ int RunMessenger() {
   auto window = std::make_shared<ui::ContactListWindow>(
       *application, loop, screen, std::make_shared<ui::ApplicationAccounts>(*application),
       std::make_shared<ui::ProgramWindows>(*application, loop, screen));
+  auto homeTile = std::make_shared<ui::HomeTileLink>();
+  window->LinkHomeTile(homeTile);
   dispatcher->AddUiListener(window);
   loop.Windows().Push(window);
   display->Show();
@@ -94,6 +97,7 @@ int RunMessenger() {
 
   application->PostAutoConnect();
   const int exitCode = loop.Run();
+  homeTile->Close();
 
   mainWindowPort.Detach();
   // The windows hold the accounts' models, and through them the sessions, which must end now.

@@ -11,15 +11,22 @@ std::unique_ptr<Surface> Surface::Create(int width, int height) {
   if (width <= 0 || height <= 0) return nullptr;
   SDL_Surface* raw = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_XRGB8888);
   if (raw == nullptr) return nullptr;
-  return std::unique_ptr<Surface>(new Surface(raw));
+  return std::unique_ptr<Surface>(new Surface(raw, true));
 }
 
 std::unique_ptr<Surface> Surface::Adopt(SDL_Surface* surface) {
   if (surface == nullptr) return nullptr;
-  return std::unique_ptr<Surface>(new Surface(surface));
+  return std::unique_ptr<Surface>(new Surface(surface, true));
 }
 
-Surface::~Surface() { SDL_FreeSurface(surface_); }
+std::unique_ptr<Surface> Surface::Borrow(SDL_Surface* surface) {
+  if (surface == nullptr) return nullptr;
+  return std::unique_ptr<Surface>(new Surface(surface, false));
+}
+
+Surface::~Surface() {
+  if (owned_) SDL_FreeSurface(surface_);
+}
 
 void Surface::Draw(const Surface& source, int x, int y, const Rect& clip) {
   if (clip.width <= 0 || clip.height <= 0) return;
@@ -69,7 +76,7 @@ std::unique_ptr<Surface> Surface::LoadPng(const std::filesystem::path& file) {
   SDL_Surface* converted = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_XRGB8888, 0);
   SDL_FreeSurface(loaded);
   if (converted == nullptr) return nullptr;
-  return std::unique_ptr<Surface>(new Surface(converted));
+  return std::unique_ptr<Surface>(new Surface(converted, true));
 }
 
 }  // namespace quelt::platform

@@ -17,6 +17,8 @@ class Surface {
   [[nodiscard]] static std::unique_ptr<Surface> Create(int width, int height);
   // Takes over an SDL surface (rendered text, say); its pixels blend by their alpha when drawn.
   [[nodiscard]] static std::unique_ptr<Surface> Adopt(SDL_Surface* surface);
+  // Draws into a surface that stays someone else's (a host's screen handed to a plugin).
+  [[nodiscard]] static std::unique_ptr<Surface> Borrow(SDL_Surface* surface);
   ~Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;
@@ -44,8 +46,9 @@ class Surface {
   [[nodiscard]] SDL_Surface* Raw() const { return surface_; }
 
  private:
-  explicit Surface(SDL_Surface* surface) : surface_(surface) {}
+  Surface(SDL_Surface* surface, bool owned) : surface_(surface), owned_(owned) {}
   SDL_Surface* surface_;
+  bool owned_;
 };
 
 }  // namespace quelt::platform

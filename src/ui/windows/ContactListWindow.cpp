@@ -510,7 +510,9 @@ void ContactListWindow::ShowNotice() {
 
 void ContactListWindow::OnEvent(const core::AppEventPtr& event) {
   if (!event || quitting_) return;
+  const bool statusEvent = status_.Follows(event->Code()) || event->Code() == EventCode::ViewRefresh;
   bool changed = status_.Apply(*event);
+  if (statusEvent && homeTile_) homeTile_->Send(accounts_->Accounts(), status_);
   switch (event->Code()) {
     case EventCode::ViewRefresh:
       TakeNotice();

@@ -18,6 +18,7 @@
 #include "ui/windows/Collator.h"
 #include "ui/windows/ContactListMenus.h"
 #include "ui/windows/ContactRows.h"
+#include "ui/windows/HomeTileLink.h"
 #include "ui/windows/StatusTexts.h"
 #include "ui/windows/WindowOpener.h"
 
@@ -54,6 +55,8 @@ class ContactListWindow final : public Window,
   [[nodiscard]] bool QuickSearchActive() const { return quickSearch_; }
   [[nodiscard]] const std::u16string& Notice() const { return notice_; }
   [[nodiscard]] const StatusTexts& Status() const { return status_; }
+  // The home screen's row, which follows the status strip from now on.
+  void LinkHomeTile(std::shared_ptr<HomeTileLink> link) { homeTile_ = std::move(link); }
 
  private:
   struct Layout {
@@ -103,6 +106,7 @@ class ContactListWindow final : public Window,
   resources::QuickSearchMap builtInKeypad_;
 
   StatusTexts status_;
+  std::shared_ptr<HomeTileLink> homeTile_;
   Collator collator_;
   std::u16string selectionKey_;
   size_t topRow_ = 0;

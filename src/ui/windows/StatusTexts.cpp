@@ -27,6 +27,21 @@ bool StatusTexts::Recompute() {
   return Set(msn_, application_.MsnStatusName(msnStatus_)) || changed;
 }
 
+bool StatusTexts::Follows(core::EventCode code) {
+  switch (code) {
+    case EventCode::NetworkWaiting:
+    case EventCode::NetworkLost:
+    case EventCode::IcqProgressText:
+    case EventCode::MsnProgressText:
+    case EventCode::IcqOwnStatus:
+    case EventCode::MsnOwnStatus:
+    case EventCode::IcqConnectionGone:
+    case EventCode::MsnDisconnected:
+    case EventCode::Marker: return true;
+    default: return false;
+  }
+}
+
 bool StatusTexts::Apply(const core::AppEvent& event) {
   switch (event.Code()) {
     case EventCode::NetworkWaiting: {

@@ -17,6 +17,8 @@ class StatusTexts {
  public:
   explicit StatusTexts(core::Application& application);
 
+  // The events that update the two lines.
+  [[nodiscard]] static bool Follows(core::EventCode code);
   // Follows an event; true when a text changed.
   bool Apply(const core::AppEvent& event);
 

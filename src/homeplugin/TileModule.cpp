@@ -1,0 +1,121 @@
+#include "homeplugin/TileModule.h"
+
+#include <dlfcn.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "homeplugin/HomeInterfaces.h"
+#include "platform/Log.h"
+
+extern char** environ;
+
+namespace quelt::home {
+namespace {
+
+constexpr uint32_t kPortTimeoutMs = 1000;
+constexpr const char* kMessengerProgram = "QUELTMessenger";
+
+std::filesystem::path FindLibraryPath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<const void*>(&FindLibraryPath), &info) == 0 || info.dli_fname == nullptr) return {};
+  std::error_code error;
+  auto path = std::filesystem::canonical(info.dli_fname, error);
+  return error ? std::filesystem::path(info.dli_fname) : path;
+}
+
+// The waiter thread below runs code of this library, so the library must stay mapped even when
+// the host closes it.
+void PinLibrary(const std::filesystem::path& library) {
+  if (library.empty()) return;
+  if (void* self = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(self);
+}
+
+bool Launch(const std::filesystem::path& program) {
+  std::string path = program.string();
+  char* argv[] = {path.data(), nullptr};
+  pid_t pid = -1;
+  if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
+  std::thread([pid] {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+  }).detach();
+  return true;
+}
+
+}  // namespace
+
+TileModule& TileModule::Instance() {
+  static TileModule module;
+  return module;
+}
+
+TileModule::TileModule() : library_(FindLibraryPath()) {}
+
+std::filesystem::path TileModule::Folder() const {
+  if (!library_.has_parent_path()) return {};
+  return library_.parent_path() / "";
+}
+
+void TileModule::AddObject() { ++objects_; }
+
+void TileModule::RemoveObject() {
+  if (--objects_ == 0) StopListener();
+}
+
+void TileModule::StartListener() {
+  std::lock_guard lock(listenerMutex_);
+  if (listener_) return;
+  listener_ = platform::PortListener::Listen(kTileListenerClass,
+                                             [this](const platform::PortMessage& message) { return Receive(message); });
+  if (!listener_) {
+    platform::Log("home plugin: another row already listens for the messenger");
+    return;
+  }
+  request_ = std::jthread([] {
+    platform::PortMessage request{.kind = platform::PortMessageKind::CopyData, .tag = kStateRequestTag, .bytes = {}};
+    (void)platform::SendToPort(kMessengerPortClass, request, kPortTimeoutMs);
+  });
+}
+
+void TileModule::StopListener() {
+  std::lock_guard lock(listenerMutex_);
+  if (request_.joinable()) request_.join();
+  listener_.reset();
+}
+
+MessengerTileState TileModule::State() const {
+  std::lock_guard lock(mutex_);
+  return state_;
+}
+
+uint32_t TileModule::Receive(const platform::PortMessage& message) {
+  if (message.kind != platform::PortMessageKind::CopyData) return 0;
+  {
+    std::lock_guard lock(mutex_);
+    state_ = ReadStateMessage(message.tag, message.bytes);
+  }
+  const std::string classId = GuidText(CLSID_StatusTile);
+  platform::PortMessage notice{.kind = platform::PortMessageKind::CopyData,
+                               .tag = kDataChangedTag,
+                               .bytes = std::vector<uint8_t>(classId.begin(), classId.end())};
+  (void)platform::SendToPort(kHomeHostPortClass, notice, kPortTimeoutMs);
+  return 1;
+}
+
+void TileModule::ShowMessenger() {
+  if (platform::PortExists(kMessengerPortClass)) {
+    const platform::PortMessage activate{.kind = platform::PortMessageKind::Activate, .tag = 0, .bytes = {}};
+    if (platform::SendToPort(kMessengerPortClass, activate, kPortTimeoutMs)) return;
+  }
+  const auto folder = Folder();
+  if (folder.empty()) return;
+  PinLibrary(library_);
+  if (!Launch(folder / kMessengerProgram)) platform::Log("home plugin: could not start the messenger");
+}
+
+}  // namespace quelt::home
