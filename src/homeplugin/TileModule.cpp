@@ -76,6 +76,7 @@ void TileModule::StartListener() {
     platform::Log("home plugin: another row already listens for the messenger");
     return;
   }
+  notifier_ = std::jthread([this](std::stop_token stop) { TellHost(stop); });
   request_ = std::jthread([] {
     platform::PortMessage request{.kind = platform::PortMessageKind::CopyData, .tag = kStateRequestTag, .bytes = {}};
     (void)platform::SendToPort(kMessengerPortClass, request, kPortTimeoutMs);
@@ -86,6 +87,10 @@ void TileModule::StopListener() {
   std::lock_guard lock(listenerMutex_);
   if (request_.joinable()) request_.join();
   listener_.reset();
+  if (notifier_.joinable()) {
+    notifier_.request_stop();
+    notifier_.join();
+  }
 }
 
 MessengerTileState TileModule::State() const {
@@ -98,13 +103,26 @@ uint32_t TileModule::Receive(const platform::PortMessage& message) {
   {
     std::lock_guard lock(mutex_);
     state_ = ReadStateMessage(message.tag, message.bytes);
+    changePending_ = true;
   }
-  const std::string classId = GuidText(CLSID_StatusTile);
-  platform::PortMessage notice{.kind = platform::PortMessageKind::CopyData,
-                               .tag = kDataChangedTag,
-                               .bytes = std::vector<uint8_t>(classId.begin(), classId.end())};
-  (void)platform::SendToPort(kHomeHostPortClass, notice, kPortTimeoutMs);
+  changed_.notify_one();
   return 1;
+}
+
+void TileModule::TellHost(std::stop_token stop) {
+  const std::string classId = GuidText(CLSID_StatusTile);
+  const platform::PortMessage notice{.kind = platform::PortMessageKind::CopyData,
+                                     .tag = kDataChangedTag,
+                                     .bytes = std::vector<uint8_t>(classId.begin(), classId.end())};
+  while (true) {
+    {
+      std::unique_lock lock(mutex_);
+      if (!changed_.wait(lock, stop, [this] { return changePending_; })) return;
+      // Several blocks that arrive while the host is told make one notice.
+      changePending_ = false;
+    }
+    (void)platform::SendToPort(kHomeHostPortClass, notice, kPortTimeoutMs);
+  }
 }
 
 void TileModule::ShowMessenger() {

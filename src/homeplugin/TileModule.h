@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -32,6 +33,7 @@ class TileModule {
   void StartListener();
   [[nodiscard]] MessengerTileState State() const;
   // A message from the messenger: the new state, then the host is told that the rows changed.
+  // The telling happens on a thread of its own, so a slow host never holds up the messenger.
   uint32_t Receive(const platform::PortMessage& message);
 
   // Brings the messenger forward, or starts it from this library's folder.
@@ -40,6 +42,7 @@ class TileModule {
  private:
   TileModule();
   void StopListener();
+  void TellHost(std::stop_token stop);
 
   std::atomic<int32_t> objects_{0};
   std::filesystem::path library_;
@@ -48,6 +51,9 @@ class TileModule {
   std::mutex listenerMutex_;
   std::unique_ptr<platform::PortListener> listener_;
   std::jthread request_;
+  std::condition_variable_any changed_;
+  bool changePending_ = false;  // under mutex_
+  std::jthread notifier_;
 };
 
 }  // namespace quelt::home

@@ -153,7 +153,7 @@ TEST_F(StatusTileLibraryTest, LoadListensForTheMessengerAndTellsTheHost) {
   EXPECT_EQ(platform::SendToPort(kTileListenerClass,
                                  {.kind = platform::PortMessageKind::CopyData, .tag = kStateBlockTag, .bytes = block}),
             1u);
-  EXPECT_EQ(notices, 1);
+  EXPECT_TRUE(Eventually([&] { return notices == 1; }));
   EXPECT_EQ(row->GetHeight(&height), S_OK);
   EXPECT_EQ(height, 30);
   // The last row going stops the listening.

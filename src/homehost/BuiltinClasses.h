@@ -1,0 +1,11 @@
+#pragma once
+
+#include "homeplugin/HomeInterfaces.h"
+
+namespace quelt::home {
+
+// Rows the host draws itself, named in schemes by these class identifiers.
+inline constexpr Guid CLSID_HomeClock{0xB9C26B1D, 0xE14B, 0x4AA1, {0xB4, 0xE1, 0xBE, 0x45, 0x8A, 0xD2, 0x6B, 0x52}};
+inline constexpr Guid CLSID_HomeOwner{0x11FCDE36, 0xAF6F, 0x4393, {0xB4, 0x01, 0xCB, 0x79, 0xFD, 0x34, 0x3C, 0xFB}};
+
+}  // namespace quelt::home

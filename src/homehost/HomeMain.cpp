@@ -1,0 +1,117 @@
+// quelt-home: the stand-in for the handset's home screen that shows the scheme's rows and hosts
+// their plugins. `--screenshot FILE.png` paints once and saves the picture instead of showing it.
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
+
+#include "homehost/HomeScreen.h"
+#include "platform/Clock.h"
+#include "platform/Folders.h"
+#include "platform/Registry.h"
+#include "platform/screen/Display.h"
+#include "platform/screen/Surface.h"
+
+namespace {
+
+using quelt::home::HomeScreen;
+namespace platform = quelt::platform;
+
+constexpr uint32_t kFrameMs = 16;
+
+// QUELT_SCREEN as the messenger reads it: a width of 200 or less means the small screen.
+std::pair<int, int> ScreenFromEnvironment() {
+  const char* configured = std::getenv("QUELT_SCREEN");
+  int width = 240;
+  if (configured != nullptr) {
+    const std::string_view text(configured);
+    (void)std::from_chars(text.data(), text.data() + text.size(), width);
+  }
+  if (width > 0 && width <= 200) return {176, 220};
+  return {240, 320};
+}
+
+int Screenshot(HomeScreen::Setup setup, const char* file) {
+  auto surface = platform::Surface::Create(setup.width, setup.height);
+  HomeScreen home(std::move(setup));
+  home.Load();
+  if (!surface) return 1;
+  home.Paint(*surface);
+  if (!surface->SavePng(file)) {
+    std::fprintf(stderr, "quelt-home: cannot write %s\n", file);
+    return 1;
+  }
+  return 0;
+}
+
+int Run(platform::Display& display, HomeScreen& home, platform::Surface& screen) {
+  std::optional<uint32_t> lastPresent;
+  while (true) {
+    uint32_t wait = platform::Display::kForever;
+    if (home.NeedsPaint()) {
+      // However many changes arrive, the screen is presented once a frame at most.
+      const uint32_t now = platform::Ticks();
+      const uint32_t since = lastPresent ? now - *lastPresent : kFrameMs;
+      if (since >= kFrameMs) {
+        home.Paint(screen);
+        display.Present(screen);
+        lastPresent = now;
+        continue;
+      }
+      wait = kFrameMs - since;
+    }
+    if (const auto timer = home.UntilTimer()) wait = std::min(wait, *timer);
+    if (const auto input = display.WaitInput(wait)) {
+      using Kind = platform::InputEvent::Kind;
+      switch (input->kind) {
+        case Kind::Quit: return 0;
+        case Kind::Key: home.Press(input->key); break;
+        case Kind::Wake: home.RunPending(); break;
+        case Kind::Redraw: home.InvalidateAll(); break;
+        case Kind::Activate: display.Raise(); break;
+        default: break;
+      }
+    }
+    home.RunTimers();
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const char* screenshot = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "--screenshot" && i + 1 < argc) {
+      screenshot = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: quelt-home [--screenshot FILE.png]\n");
+      return 2;
+    }
+  }
+  const auto [width, height] = ScreenFromEnvironment();
+  HomeScreen::Setup setup{.width = width,
+                          .height = height,
+                          .registryFile = platform::Registry::ForUser().File(),
+                          .programFolder = platform::ProgramFolder()};
+  if (screenshot != nullptr) return Screenshot(std::move(setup), screenshot);
+
+  std::string error;
+  const auto display = platform::Display::Open("Quelt Home", width, height, error);
+  if (!display) {
+    std::fprintf(stderr, "quelt-home: no display to show the home screen on (%s)\n", error.c_str());
+    return 1;
+  }
+  setup.wake = [raw = display.get()] { raw->PostWake(); };
+  HomeScreen home(std::move(setup));
+  home.Load();
+  if (!home.Listen()) {
+    std::fprintf(stderr, "quelt-home: another home screen is running\n");
+    return 1;
+  }
+  const auto screen = platform::Surface::Create(width, height);
+  if (!screen) return 1;
+  display->Show();
+  return Run(*display, home, *screen);
+}
