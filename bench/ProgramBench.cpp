@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -23,15 +22,6 @@ namespace {
 
 using namespace quelt;
 using namespace std::chrono_literals;
-
-// A memory figure of /proc/<pid>/status in kB: "VmHWM" (the peak RSS), "VmRSS", "RssAnon".
-long StatusKb(int pid, const std::string& name) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/status");
-  for (std::string line; std::getline(file, line);) {
-    if (line.rfind(name + ":", 0) == 0) return std::stol(line.substr(name.size() + 1));
-  }
-  return -1;
-}
 
 // The program started and signed in to both fixtures; nothing when that failed (and why on stderr).
 std::unique_ptr<test::MessengerProcess> SignedIn(int icqContacts, int msnContacts) {
@@ -117,7 +107,7 @@ int Memory(int contacts) {
   std::printf(
       "signed in to both with %d + %d contacts: peak RSS %ld kB (now %ld kB, %ld kB of it private "
       "data)\n",
-      contacts, contacts, StatusKb(pid, "VmHWM"), StatusKb(pid, "VmRSS"), StatusKb(pid, "RssAnon"));
+      contacts, contacts, test::StatusKb(pid, "VmHWM"), test::StatusKb(pid, "VmRSS"), test::StatusKb(pid, "RssAnon"));
   return messenger.Quit() ? 0 : 1;
 }
 

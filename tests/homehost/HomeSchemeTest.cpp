@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "HomeFixture.h"
+#include "homeplugin/TileRegistration.h"
 #include "support/ui/ContactListScene.h"
 
 namespace quelt::home {
@@ -94,6 +95,7 @@ TEST_F(HomeFixture, SelectionSkipsRowsThatCannotBeSelected) {
 
 TEST_F(HomeFixture, ShippedSchemeAtBothScreenSizes) {
   SetOwner("Alex Morgan");
+  ASSERT_TRUE(RegisterStatusTile(registry_, QUELT_STATUS_TILE));  // the messenger's row, with no messenger
   for (const auto& [width, height] : {std::pair{240, 320}, std::pair{176, 220}}) {
     HomeScreen home(Setup(width, height));
     home.Load();

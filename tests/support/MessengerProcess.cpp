@@ -129,6 +129,14 @@ ProcessCpu CpuOf(int pid) {
   return {std::stod(words[11]) / tick, std::stod(words[12]) / tick};
 }
 
+long StatusKb(int pid, const std::string& name) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(file, line);) {
+    if (line.rfind(name + ":", 0) == 0) return std::stol(line.substr(name.size() + 1));
+  }
+  return -1;
+}
+
 void Settle(int pid) {
   double last = CpuOf(pid).Total();
   for (int quiet = 0; quiet < 2;) {

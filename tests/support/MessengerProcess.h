@@ -76,6 +76,8 @@ struct ProcessCpu {
   [[nodiscard]] double Total() const { return user + system; }
 };
 [[nodiscard]] ProcessCpu CpuOf(int pid);
+// A memory figure of /proc/<pid>/status in kB: "VmHWM" (the peak RSS), "VmRSS", "RssAnon".
+[[nodiscard]] long StatusKb(int pid, const std::string& name);
 // Waits until the process's CPU stops moving: whatever it was doing is done.
 void Settle(int pid);
 
