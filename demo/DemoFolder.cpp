@@ -19,14 +19,16 @@ bool PrepareProgramFolder(const std::filesystem::path& folder, const std::filesy
                           std::string& error) {
   std::error_code failure;
   std::filesystem::create_directories(folder, failure);
-  const auto program = folder / "QUELTMessenger", built = programFolder / "QUELTMessenger";
-  // A rebuilt messenger is a new file: the old link is replaced.
-  if (!std::filesystem::equivalent(program, built, failure)) {
-    std::filesystem::remove(program, failure);
-    std::filesystem::create_hard_link(built, program, failure);
-    if (failure) std::filesystem::copy_file(built, program, failure);
+  // The messenger, and the home screen's row that it registers from its own folder. A rebuilt
+  // file is a new file: the old link is replaced.
+  for (const char* name : {"QUELTMessenger", "StatusTile.so"}) {
+    const auto linked = folder / name, built = programFolder / name;
+    if (std::filesystem::equivalent(linked, built, failure)) continue;
+    std::filesystem::remove(linked, failure);
+    std::filesystem::create_hard_link(built, linked, failure);
+    if (failure) std::filesystem::copy_file(built, linked, failure);
     if (failure) {
-      error = "cannot put the messenger into " + folder.string() + ": " + failure.message();
+      error = "cannot put " + std::string(name) + " into " + folder.string() + ": " + failure.message();
       return false;
     }
   }
