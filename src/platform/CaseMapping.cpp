@@ -10,9 +10,18 @@ namespace {
 
 // The process locale is left alone: the program never calls setlocale, and a locale object of our
 // own keeps the mapping independent of the environment the program was started from.
+// Freed with the image that holds it: the home screen's plugin carries a copy of this code and
+// may be unloaded while its host runs on.
+struct OwnLocale {
+  locale_t handle = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+  ~OwnLocale() {
+    if (handle != locale_t{}) freelocale(handle);
+  }
+};
+
 locale_t CaseLocale() {
-  static const locale_t kLocale = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  return kLocale;
+  static const OwnLocale kLocale;
+  return kLocale.handle;
 }
 
 bool IsSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDFFF; }
