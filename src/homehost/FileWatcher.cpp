@@ -29,6 +29,14 @@ FileWatcher::~FileWatcher() {
 void FileWatcher::Watch(const std::set<std::filesystem::path>& files) {
   const std::lock_guard lock(mutex_);
   files_.clear();
+  std::set<std::filesystem::path> wanted;
+  for (const auto& file : files) wanted.insert(file.parent_path());
+  // Folders of schemes no longer shown stop waking the thread.
+  std::erase_if(folders_, [this, &wanted](const auto& watch) {
+    if (wanted.contains(watch.second)) return false;
+    inotify_rm_watch(inotify_.Get(), watch.first);
+    return true;
+  });
   for (const auto& file : files) {
     const auto folder = file.parent_path();
     // Writers replace files by rename, so the folder is watched, not the file.

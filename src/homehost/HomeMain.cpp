@@ -9,6 +9,7 @@
 
 #include "homehost/HomeScreen.h"
 #include "platform/Clock.h"
+#include "platform/Event.h"
 #include "platform/Folders.h"
 #include "platform/Registry.h"
 #include "platform/screen/Display.h"
@@ -35,9 +36,23 @@ std::pair<int, int> ScreenFromEnvironment() {
 
 int Screenshot(HomeScreen::Setup setup, const char* file) {
   auto surface = platform::Surface::Create(setup.width, setup.height);
+  platform::Event woken(platform::Event::Mode::AutoReset);
+  setup.wake = [&woken] { woken.Set(); };
   HomeScreen home(std::move(setup));
   home.Load();
   if (!surface) return 1;
+  // Rows such as the messenger's ask for their state as they load; their answers get a moment
+  // to arrive. Another home screen that runs keeps them to itself.
+  if (home.Listen()) {
+    constexpr uint32_t kAnswerMs = 1000, kSettleMs = 100;
+    const uint32_t start = platform::Ticks();
+    uint32_t until = kAnswerMs;
+    for (uint32_t spent = 0; spent < until; spent = platform::Ticks() - start) {
+      if (!woken.Wait(until - spent)) continue;
+      home.RunPending();
+      until = std::min(kAnswerMs, platform::Ticks() - start + kSettleMs);
+    }
+  }
   home.Paint(*surface);
   if (!surface->SavePng(file)) {
     std::fprintf(stderr, "quelt-home: cannot write %s\n", file);

@@ -1,10 +1,12 @@
 #include "homeplugin/StatusTilePlugin.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 
 #include "homeplugin/TileColors.h"
 #include "homeplugin/TileModule.h"
+#include "platform/Log.h"
 #include "platform/TextCodec.h"
 #include "platform/screen/Font.h"
 #include "platform/screen/Surface.h"
@@ -18,7 +20,11 @@ Result Guarded(Work work) {
   try {
     return work();
   } catch (const std::bad_alloc&) {
+    platform::Log("out of memory");
     return E_OUTOFMEMORY;
+  } catch (const std::exception& error) {
+    platform::Log("home plugin: %s", error.what());
+    return E_FAIL;
   }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "homeplugin/HomeInterfaces.h"
@@ -34,16 +35,28 @@ void PinLibrary(const std::filesystem::path& library) {
   if (void* self = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(self);
 }
 
+// The messenger gets a process group of its own: a Ctrl-C meant for the home screen must not
+// end it too.
 bool Launch(const std::filesystem::path& program) {
   std::string path = program.string();
   char* argv[] = {path.data(), nullptr};
+  posix_spawnattr_t attributes;
+  if (posix_spawnattr_init(&attributes) != 0) return false;
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = -1;
-  if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) != 0) return false;
-  std::thread([pid] {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  const int failure = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
+  posix_spawnattr_destroy(&attributes);
+  if (failure != 0) return false;
+  try {
+    std::thread([pid] {
+      int status = 0;
+      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    platform::Log("home plugin: the messenger runs, but nothing waits for its end");
+  }
   return true;
 }
 
@@ -70,17 +83,40 @@ void TileModule::RemoveObject() {
 void TileModule::StartListener() {
   std::lock_guard lock(listenerMutex_);
   if (listener_) return;
+  {
+    // What was heard before the last listener stopped may be long out of date; the messenger,
+    // if it runs, answers the request below with the truth.
+    std::lock_guard stateLock(mutex_);
+    state_ = {};
+    changePending_ = false;
+  }
   listener_ = platform::PortListener::Listen(kTileListenerClass,
                                              [this](const platform::PortMessage& message) { return Receive(message); });
   if (!listener_) {
     platform::Log("home plugin: another row already listens for the messenger");
     return;
   }
-  notifier_ = std::jthread([this](std::stop_token stop) { TellHost(stop); });
-  request_ = std::jthread([] {
-    platform::PortMessage request{.kind = platform::PortMessageKind::CopyData, .tag = kStateRequestTag, .bytes = {}};
-    (void)platform::SendToPort(kMessengerPortClass, request, kPortTimeoutMs);
-  });
+  try {
+    notifier_ = std::jthread([this](std::stop_token stop) {
+      try {
+        TellHost(stop);
+      } catch (const std::bad_alloc&) {
+        platform::Log("out of memory");
+      }
+    });
+    request_ = std::jthread([] {
+      platform::PortMessage request{.kind = platform::PortMessageKind::CopyData, .tag = kStateRequestTag, .bytes = {}};
+      (void)platform::SendToPort(kMessengerPortClass, request, kPortTimeoutMs);
+    });
+  } catch (const std::system_error&) {
+    // A listener whose news would reach nobody is worse than none: the next Load tries again.
+    listener_.reset();
+    if (notifier_.joinable()) {
+      notifier_.request_stop();
+      notifier_.join();
+    }
+    platform::Log("home plugin: no thread to listen for the messenger with");
+  }
 }
 
 void TileModule::StopListener() {
@@ -102,7 +138,10 @@ uint32_t TileModule::Receive(const platform::PortMessage& message) {
   if (message.kind != platform::PortMessageKind::CopyData) return 0;
   {
     std::lock_guard lock(mutex_);
-    state_ = ReadStateMessage(message.tag, message.bytes);
+    auto state = ReadStateMessage(message.tag, message.bytes);
+    // The messenger sends a block for every refresh of its view; most change nothing here.
+    if (state == state_) return 1;
+    state_ = std::move(state);
     changePending_ = true;
   }
   changed_.notify_one();

@@ -93,7 +93,8 @@ void PaintTile(platform::Surface& surface, const HomeRect& rect, bool selected, 
   if (!state.running && settings.autoHeight) return;
   const platform::Rect row{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
   if (row.width <= 0 || row.height <= 0) return;
-  const int32_t border = std::max(0, BorderWidth(settings));
+  // A rule wider than the row stays inside it: the host repaints only the rows that changed.
+  const int32_t border = std::clamp(BorderWidth(settings), 0, row.height);
   const platform::Rect body{row.x, row.y, row.width, std::max(0, row.height - border)};
   if (const auto fill = selected ? look.selectedBackground : look.background) surface.Fill(body, *fill);
 

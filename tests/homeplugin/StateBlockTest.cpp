@@ -19,10 +19,11 @@ TEST(StateBlockTest, WhatTheMessengerWritesReadsBack) {
   const Case cases[] = {
       {"icq only", Service(12, 1, u"online"), std::nullopt, {true, Service(12, 1, u"online"), {}}},
       {"msn only", std::nullopt, Service(-1, 0, u"connecting"), {true, {}, Service(-1, 0, u"connecting")}},
+      // An odd ICQ text leaves 2 bytes of padding before MSN.
       {"both, odd text lengths pad",
-       Service(3, 0, u"away"),
-       Service(7, 2, u"busy!"),
-       {true, Service(3, 0, u"away"), Service(7, 2, u"busy!")}},
+       Service(3, 0, u"busy!"),
+       Service(7, 2, u"idle!"),
+       {true, Service(3, 0, u"busy!"), Service(7, 2, u"idle!")}},
       // The long text is cut when read, yet MSN after it is found where the writer put it.
       {"long text",
        Service(1, 0, seventy),
@@ -42,14 +43,15 @@ TEST(StateBlockTest, WhatTheMessengerWritesReadsBack) {
 // A block cut anywhere is read as far as it goes and never past its end (the address sanitizer
 // watches the reads): what was complete is kept, the rest stays cleared.
 TEST(StateBlockTest, ACutBlockKeepsWhatArrivedWhole) {
-  const auto block = EncodeStateBlock(Service(12, 1, u"online"), Service(3, 4, u"away"));
-  const size_t icqEnd = 4 + 12 + 12;  // presence, three words, "online"
+  const auto block = EncodeStateBlock(Service(12, 1, u"busy!"), Service(3, 4, u"away"));
+  const size_t textEnd = 4 + 12 + 10;  // presence, three words, "busy!"
+  const size_t icqEnd = textEnd + 2;   // and its padding
   for (size_t length = 0; length < block.size(); ++length) {
     const std::vector<uint8_t> cut(block.begin(), block.begin() + static_cast<ptrdiff_t>(length));
     const auto state = ReadStateMessage(kStateBlockTag, cut);
     EXPECT_TRUE(state.running);
     EXPECT_EQ(state.icq.enabled, length >= 4) << length;
-    EXPECT_EQ(state.icq.text, length >= icqEnd ? u"online" : u"") << length;
+    EXPECT_EQ(state.icq.text, length >= textEnd ? u"busy!" : u"") << length;
     EXPECT_EQ(state.msn.enabled, length >= icqEnd + 4) << length;
     EXPECT_TRUE(state.msn.text.empty()) << length;
   }

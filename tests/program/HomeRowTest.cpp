@@ -53,7 +53,8 @@ TEST_F(HomeRowTest, TheRowFollowsTheMessengerFromSignInToQuit) {
                                     .icqContacts = 2,
                                     .msnContacts = 2,
                                     .besideProgram = {STATUS_TILE_LIBRARY},
-                                    .programWrapper = {}});
+                                    .programWrapper = {},
+                                    .log = true});
   // The home screen shares the program's ports and registry.
   test::ScopedEnv runtime("XDG_RUNTIME_DIR", messenger.RuntimeFolder().string());
   test::ScopedEnv config("XDG_CONFIG_HOME", messenger.ConfigFolder().string());

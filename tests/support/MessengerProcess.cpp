@@ -75,7 +75,7 @@ bool MessengerProcess::Start() {
                                   {"XDG_RUNTIME_DIR", RuntimeFolder().string()},
                                   {"XDG_CONFIG_HOME", ConfigFolder().string()},
                                   {"XDG_DATA_HOME", (home_ / "data").string()},
-                                  {"QUELT_LOG", "1"}},
+                                  {"QUELT_LOG", options_.log ? "1" : ""}},
                                  arguments);
   return program_ != nullptr || Fail("starting the program");
 }
@@ -121,7 +121,9 @@ bool MessengerProcess::Fail(const std::string& what) const {
 ProcessCpu CpuOf(int pid) {
   std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
   std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::istringstream fields(text.substr(text.rfind(')') + 2));
+  const size_t name = text.rfind(')');
+  if (name == std::string::npos || name + 2 > text.size()) return {};  // the process has ended
+  std::istringstream fields(text.substr(name + 2));
   std::vector<std::string> words;
   for (std::string word; fields >> word;) words.push_back(word);
   const double tick = double(sysconf(_SC_CLK_TCK));
@@ -139,7 +141,8 @@ long StatusKb(int pid, const std::string& name) {
 
 void Settle(int pid) {
   double last = CpuOf(pid).Total();
-  for (int quiet = 0; quiet < 2;) {
+  const auto deadline = std::chrono::steady_clock::now() + 30s;
+  for (int quiet = 0; quiet < 2 && std::chrono::steady_clock::now() < deadline;) {
     std::this_thread::sleep_for(250ms);
     const double now = CpuOf(pid).Total();
     quiet = now == last ? quiet + 1 : 0;

@@ -28,6 +28,7 @@ class MessengerProcess {
     int msnContacts = 0;                               // "person0@example.com", ...
     std::vector<std::filesystem::path> besideProgram;  // files copied into the program folder
     std::string programWrapper;                        // runs the program under this (a profiler)
+    bool log = false;                                  // debug output on stderr (QUELT_LOG)
   };
 
   explicit MessengerProcess(Options options);
@@ -78,7 +79,7 @@ struct ProcessCpu {
 [[nodiscard]] ProcessCpu CpuOf(int pid);
 // A memory figure of /proc/<pid>/status in kB: "VmHWM" (the peak RSS), "VmRSS", "RssAnon".
 [[nodiscard]] long StatusKb(int pid, const std::string& name);
-// Waits until the process's CPU stops moving: whatever it was doing is done.
+// Waits until the process's CPU stops moving (whatever it was doing is done), 30 s at most.
 void Settle(int pid);
 
 }  // namespace quelt::test

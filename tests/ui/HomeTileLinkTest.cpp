@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <mutex>
+#include <thread>
 
 #include "homeplugin/StateBlock.h"
 #include "platform/Port.h"
@@ -11,6 +13,7 @@ namespace quelt::ui {
 namespace {
 
 using core::EventCode;
+using namespace std::chrono_literals;
 
 TEST(HomeTileLinkTest, OnlineCountFollowsTheStrongestStatus) {
   struct Case {
@@ -40,7 +43,17 @@ class HomeTileLinkSceneTest : public ::testing::Test {
       return 1u;
     });
   }
-  std::vector<platform::PortMessage> Received() {
+  // What the row heard once it has heard `count` messages (5 s at most), or after a moment
+  // when none is expected.
+  std::vector<platform::PortMessage> Received(size_t count) {
+    const auto deadline = std::chrono::steady_clock::now() + (count == 0 ? 200ms : 5s);
+    while (std::chrono::steady_clock::now() < deadline) {
+      {
+        std::lock_guard lock(mutex_);
+        if (count > 0 && received_.size() >= count) break;
+      }
+      std::this_thread::sleep_for(5ms);
+    }
     std::lock_guard lock(mutex_);
     return std::exchange(received_, {});
   }
@@ -71,7 +84,7 @@ TEST_F(HomeTileLinkSceneTest, StatusStripUpdatesReachTheRowUntilTheMessengerClos
 
   scene_.App().PostEvent(core::MakeEvent(EventCode::IcqOwnStatus, uint32_t{0}));
   scene_.Deliver();
-  auto messages = Received();
+  auto messages = Received(1);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].tag, home::kStateBlockTag);
   const auto state = home::ReadStateMessage(messages[0].tag, messages[0].bytes);
@@ -79,18 +92,18 @@ TEST_F(HomeTileLinkSceneTest, StatusStripUpdatesReachTheRowUntilTheMessengerClos
   EXPECT_EQ(state.msn, (home::ServiceTileState{.enabled = true, .online = -1, .unread = 1, .text = u"Offline"}));
 
   Post(EventCode::SettingsChanged);  // not the status strip's
-  EXPECT_TRUE(Received().empty());
+  EXPECT_TRUE(Received(0).empty());
   Post(EventCode::ViewRefresh);  // a contact's presence or a message changed the counts
-  EXPECT_EQ(Received().size(), 1u);
+  EXPECT_EQ(Received(1).size(), 1u);
 
   link_->Close();
   link_->Close();
-  messages = Received();
+  messages = Received(1);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].tag, home::kMessengerGoneTag);
   EXPECT_TRUE(messages[0].bytes.empty());
   Post(EventCode::ViewRefresh);
-  EXPECT_TRUE(Received().empty());
+  EXPECT_TRUE(Received(0).empty());
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 #include "ui/windows/HomeTileLink.h"
 
 #include <filesystem>
+#include <new>
 #include <optional>
 
 #include "core/SingleInstance.h"
 #include "core/StatusNames.h"
 #include "homeplugin/StateBlock.h"
+#include "platform/Log.h"
 #include "platform/Port.h"
 #include "ui/windows/StatusTexts.h"
 
@@ -57,17 +59,51 @@ std::vector<uint8_t> TileStateBlock(const std::vector<std::shared_ptr<AccountMod
   return home::EncodeStateBlock(icq, msn);
 }
 
+HomeTileLink::HomeTileLink()
+    : sender_([this](std::stop_token stop) {
+        try {
+          Run(stop);
+        } catch (const std::bad_alloc&) {
+          platform::Log("out of memory");
+        }
+      }) {}
+
+HomeTileLink::~HomeTileLink() {
+  sender_.request_stop();
+  if (sender_.joinable()) sender_.join();
+}
+
 void HomeTileLink::Send(const std::vector<std::shared_ptr<AccountModel>>& accounts, const StatusTexts& status) {
   if (!linked_) return;
   // A stat, not a connect: most of the time no home screen shows the row.
   std::error_code error;
   if (!std::filesystem::exists(platform::PortPath(home::kTileListenerClass), error)) return;
-  SendToRow(home::kStateBlockTag, TileStateBlock(accounts, status));
+  {
+    std::lock_guard lock(mutex_);
+    block_ = TileStateBlock(accounts, status);
+  }
+  pending_.notify_one();
+}
+
+void HomeTileLink::Run(std::stop_token stop) {
+  while (true) {
+    std::vector<uint8_t> block;
+    {
+      std::unique_lock lock(mutex_);
+      if (!pending_.wait(lock, stop, [this] { return block_.has_value(); })) return;
+      block = std::move(*block_);
+      block_.reset();
+    }
+    SendToRow(home::kStateBlockTag, std::move(block));
+  }
 }
 
 void HomeTileLink::Close() {
   if (!linked_) return;
   linked_ = false;
+  // A block still on its way must not arrive after the goodbye.
+  sender_.request_stop();
+  if (sender_.joinable()) sender_.join();
   SendToRow(home::kMessengerGoneTag, {});
 }
 

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "ui/model/AccountModel.h"
@@ -19,15 +23,29 @@ class StatusTexts;
 [[nodiscard]] std::vector<uint8_t> TileStateBlock(const std::vector<std::shared_ptr<AccountModel>>& accounts,
                                                   const StatusTexts& status);
 
-// Keeps the home screen's row up to date with the status strip. Main thread.
+// Keeps the home screen's row up to date with the status strip. Blocks go out on a thread of
+// their own, only the latest one waiting, so a home screen that does not answer never holds up
+// the windows. Send and Close on the main thread.
 class HomeTileLink {
  public:
+  HomeTileLink();
+  ~HomeTileLink();
+  HomeTileLink(const HomeTileLink&) = delete;
+  HomeTileLink& operator=(const HomeTileLink&) = delete;
+
   void Send(const std::vector<std::shared_ptr<AccountModel>>& accounts, const StatusTexts& status);
-  // The messenger closes: the row turns to "Offline", and nothing more is sent.
+  // The messenger closes: the row turns to "Offline", and nothing more is sent. Waits a moment
+  // for the row to hear it.
   void Close();
 
  private:
+  void Run(std::stop_token stop);
+
   bool linked_ = true;
+  std::mutex mutex_;
+  std::condition_variable_any pending_;
+  std::optional<std::vector<uint8_t>> block_;  // under mutex_
+  std::jthread sender_;
 };
 
 }  // namespace quelt::ui
