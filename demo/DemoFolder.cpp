@@ -7,7 +7,7 @@ namespace quelt::demo {
 
 namespace {
 
-constexpr const char* kDataFolders[] = {"Icons", "Language", "QSearch", "Smilies", "Sounds"};
+constexpr const char* kDataFolders[] = {"Home", "Icons", "Language", "QSearch", "Smilies", "Sounds"};
 
 bool Write(const std::filesystem::path& path, std::string_view text) {
   return platform::WriteFileAtomically(path, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});

@@ -34,6 +34,13 @@ void OpenKeyConfigDialog(core::Application& application, WindowStack& stack, Scr
 // The language of the menus and the keypad map of quick search, from the files there are.
 void OpenLanguageDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
 
+// Adds the messenger's row to the home screen's layout, or changes it, through a two-page wizard:
+// a copy of the scheme in use with the row in it becomes the home screen's scheme.
+void OpenHomeScreenSetup(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+// Gives the home screen back the scheme it showed before the messenger's row was first added.
+void DeleteHomeScreenScheme(core::Application& application, WindowStack& stack, ScreenSize screen);
+
 // The program's name and version.
 void OpenAboutDialog(core::Application& application, WindowStack& stack, ScreenSize screen);
 

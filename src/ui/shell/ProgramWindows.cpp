@@ -75,12 +75,10 @@ void ProgramWindows::OpenDialog(Dialog dialog) {
     case Dialog::IconsSmiliesSkin: return OpenSkinDialog(application_, loop_.Windows(), screen_);
     case Dialog::Toolbar: return OpenKeyConfigDialog(application_, loop_.Windows(), screen_);
     case Dialog::Language: return OpenLanguageDialog(application_, loop_.Windows(), screen_);
+    case Dialog::HomeScreenSetup: return OpenHomeScreenSetup(application_, loop_.Windows(), screen_);
+    case Dialog::HomeScreenDeleteScheme: return DeleteHomeScreenScheme(application_, loop_.Windows(), screen_);
     case Dialog::About: return OpenAboutDialog(application_, loop_.Windows(), screen_);
-    default: break;
   }
-  static constexpr const char* kNames[] = {"downloads", "accounts", "settings",          "folders",         "look",
-                                           "toolbar",   "language", "home-screen setup", "scheme deletion", "about"};
-  NotHereYet(kNames[static_cast<int>(dialog)]);
 }
 
 }  // namespace quelt::ui

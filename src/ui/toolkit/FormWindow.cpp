@@ -78,7 +78,12 @@ bool FormWindow::OnKey(Key key) {
       setup_.ok(*this);
     }
   } else if (key == Key::LeftSoft) {
-    OpenMenu();
+    if (setup_.left) {
+      const auto keep = shared_from_this();
+      setup_.left(*this);
+    } else {
+      OpenMenu();
+    }
   } else if (key == Key::Back) {
     Cancel();
     return true;

@@ -27,6 +27,7 @@ class FormWindow final : public Window, public std::enable_shared_from_this<Form
     std::function<std::vector<MenuItem>()> menu;
     std::function<void(FormWindow&, int command)> command;  // an item of the menu was chosen
     std::function<void(FormWindow&)> ok;                     // the right soft key
+    std::function<void(FormWindow&)> left;                   // the left soft key, in place of a menu
     std::function<void()> cancelled;                         // after Back closed it
   };
 

@@ -1,0 +1,199 @@
+#include "core/HomeLayout.h"
+
+#include <cctype>
+#include <sstream>
+
+#include "homeplugin/HomeInterfaces.h"
+#include "platform/Files.h"
+#include "platform/Registry.h"
+
+namespace quelt::core {
+namespace {
+
+constexpr std::string_view kHomeKey = "HKCU\\ControlPanel\\Home";
+constexpr std::string_view kOwnPrefix = "QUELTMSG";
+constexpr std::string_view kTitlePrefix = "Quelt Msg - ";
+// Whitespace, comments and declarations come back out as they went in.
+constexpr unsigned kKeepEverything = pugi::parse_full | pugi::parse_ws_pcdata;
+
+std::string OwnClass() { return home::GuidText(home::CLSID_StatusTile); }
+
+std::string Upper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+// The document the configuration service takes, with `parm` as its innermost element.
+std::string HomeDocument(std::string_view parmElement, std::string_view value) {
+  pugi::xml_document document;
+  auto home = document.append_child("wap-provisioningdoc").append_child("characteristic");
+  home.append_attribute("type") = "Home";
+  auto key = home.append_child("characteristic");
+  key.append_attribute("type") = std::string(kHomeKey).c_str();
+  auto parm = key.append_child(std::string(parmElement).c_str());
+  parm.append_attribute("name") = "Scheme";
+  if (parmElement == "parm") parm.append_attribute("value") = std::string(value).c_str();
+  std::ostringstream text;
+  document.save(text, "", pugi::format_raw | pugi::format_no_declaration);
+  return text.str();
+}
+
+pugi::xml_node OwnRow(const pugi::xml_document& document) {
+  const std::string query = "/home/plugin[@clsid='" + OwnClass() + "']";
+  return document.select_node(query.c_str()).node();
+}
+
+}  // namespace
+
+std::optional<std::string> ProcessProvisioning(platform::Registry& registry, std::string_view document) {
+  pugi::xml_document request;
+  if (!request.load_buffer(document.data(), document.size())) return std::nullopt;
+  const auto root = request.child("wap-provisioningdoc");
+  if (!root) return std::nullopt;
+  for (auto home : root.children("characteristic")) {
+    if (std::string_view(home.attribute("type").value()) != "Home") return std::nullopt;
+    for (auto key : home.children("characteristic")) {
+      const std::string path = key.attribute("type").value();
+      if (path.empty()) return std::nullopt;
+      for (auto parm : key.children()) {
+        const std::string_view element = parm.name();
+        const std::string name = parm.attribute("name").value();
+        if (element == "parm") {
+          if (!registry.SetString(path, name, parm.attribute("value").value())) return std::nullopt;
+        } else if (element == "parm-query") {
+          // The answer takes the query's place, as the service gives it back.
+          parm.set_name("parm");
+          parm.append_attribute("value") = registry.GetString(path, name).value_or("").c_str();
+        }
+      }
+    }
+  }
+  std::ostringstream reply;
+  request.save(reply, "", pugi::format_raw | pugi::format_no_declaration);
+  return reply.str();
+}
+
+std::optional<CurrentScheme> ReadCurrentScheme(platform::Registry& registry, const std::filesystem::path& unset) {
+  const auto reply = ProcessProvisioning(registry, HomeDocument("parm-query", {}));
+  if (!reply) return std::nullopt;
+  pugi::xml_document answer;
+  if (!answer.load_string(reply->c_str())) return std::nullopt;
+  const std::string value =
+      answer
+          .select_node(
+              "/wap-provisioningdoc/characteristic[@type=\"Home\"]/characteristic/parm[@name=\"Scheme\"]/@value")
+          .attribute()
+          .value();
+  if (value.empty() && unset.empty()) return std::nullopt;
+
+  const std::filesystem::path path = value.empty() ? unset : std::filesystem::path(value);
+  const auto bytes = platform::ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  return ParseScheme(path, *bytes);
+}
+
+std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
+  CurrentScheme scheme;
+  scheme.path = path;
+  scheme.document = std::make_unique<pugi::xml_document>();
+  if (!scheme.document->load_buffer(bytes.data(), bytes.size(), kKeepEverything)) return std::nullopt;
+  const std::string value = path.string();
+  const size_t slash = value.find_last_of("\\/");
+  scheme.fileName = slash == std::string::npos ? value : value.substr(slash + 1);
+  scheme.own = Upper(scheme.fileName).starts_with(kOwnPrefix);
+  if (scheme.own) {
+    // As far as digits go; a number too long for the handset's counter stops growing.
+    scheme.ownNumber = 0;
+    for (size_t i = kOwnPrefix.size();
+         i < scheme.fileName.size() && std::isdigit(static_cast<unsigned char>(scheme.fileName[i])) &&
+         scheme.ownNumber < 100'000'000;
+         ++i) {
+      scheme.ownNumber = scheme.ownNumber * 10 + (scheme.fileName[i] - '0');
+    }
+  }
+  const std::string ownClass = OwnClass();
+  int index = 0;
+  for (auto row : scheme.document->child("home").children("plugin")) {
+    if (ownClass == row.attribute("clsid").value()) {
+      // A hand-edited scheme may hold the row twice; the first is the one read and replaced.
+      if (scheme.ownPosition < 0) scheme.ownPosition = index;
+    } else {
+      scheme.otherRows.emplace_back(row.attribute("name").value());
+    }
+    ++index;
+  }
+  if (const auto own = OwnRow(*scheme.document)) {
+    scheme.autoHeight = Upper(own.attribute("autoheight").value()) == "TRUE";
+    if (const auto height = own.attribute("height")) scheme.height = height.value();
+    scheme.showBottomBorder = own.attribute("show-b-border").as_int(0);
+    scheme.previousScheme = own.child("oldschema").text().get();
+  }
+  return scheme;
+}
+
+std::string NewSchemeFileName(const CurrentScheme& scheme) {
+  std::string name(kOwnRowName);
+  const int number = scheme.ownNumber + 1;
+  if (number > 0) name += std::to_string(number);
+  if (scheme.own) {
+    const size_t dot = scheme.fileName.find('.');
+    if (dot != std::string::npos) name += scheme.fileName.substr(dot);
+  } else {
+    name += "." + scheme.fileName;
+  }
+  return name;
+}
+
+std::optional<std::filesystem::path> MakeSchemeFile(CurrentScheme& scheme, const RowSettings& row,
+                                                    const std::string& previousScheme,
+                                                    const std::filesystem::path& appData, std::string& error) {
+  const auto fail = [&error] {
+    error = kSchemeSaveFailed;
+    return std::nullopt;
+  };
+  if (!scheme.document) return fail();
+  auto home = scheme.document->child("home");
+  if (!home) return fail();
+  for (auto title : home.children("title")) {
+    const std::string text = title.text().get();
+    if (!text.starts_with(kTitlePrefix.substr(0, 9))) title.text().set((std::string(kTitlePrefix) + text).c_str());
+  }
+  while (const auto own = OwnRow(*scheme.document)) own.parent().remove_child(own);
+
+  std::vector<pugi::xml_node> rows;
+  for (auto plugin : home.children("plugin")) rows.push_back(plugin);
+  const bool last = row.position < 0 || static_cast<size_t>(row.position) >= rows.size();
+  auto element = last ? home.append_child("plugin") : home.insert_child_before("plugin", rows[row.position]);
+  element.append_attribute("clsid") = OwnClass().c_str();
+  element.append_attribute("name") = std::string(kOwnRowName).c_str();
+  element.append_attribute("height") = row.height.c_str();
+  element.append_attribute("autoheight") = row.autoHeight ? "True" : "False";
+  if (row.showBottomBorder != 0) element.append_attribute("show-b-border") = row.showBottomBorder;
+  if (!previousScheme.empty()) element.append_child("oldschema").text().set(previousScheme.c_str());
+
+  // The file is written in UTF-8 whatever it was read in, and its declaration must say so.
+  if (auto declaration = scheme.document->first_child(); declaration.type() == pugi::node_declaration) {
+    if (auto encoding = declaration.attribute("encoding")) encoding.set_value("utf-8");
+  }
+  std::ostringstream text;
+  scheme.document->save(text, "", pugi::format_raw | pugi::format_no_declaration);
+  const std::string bytes = text.str();
+  const auto file = appData / "Home" / NewSchemeFileName(scheme);
+  std::error_code ignored;
+  std::filesystem::create_directories(file.parent_path(), ignored);
+  if (!platform::WriteFileAtomically(file, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()})) {
+    return fail();
+  }
+  return file;
+}
+
+bool SwitchScheme(platform::Registry& registry, const std::filesystem::path& scheme, std::string& error) {
+  if (ProcessProvisioning(registry, HomeDocument("parm", scheme.string()))) return true;
+  error = kSchemeSwitchFailed;
+  return false;
+}
+
+}  // namespace quelt::core

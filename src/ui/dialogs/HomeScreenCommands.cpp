@@ -1,0 +1,88 @@
+#include <memory>
+
+#include "core/Application.h"
+#include "core/HomeLayout.h"
+#include "homeplugin/TileRegistration.h"
+#include "platform/Folders.h"
+#include "platform/Registry.h"
+#include "platform/TextCodec.h"
+#include "ui/dialogs/DialogStyle.h"
+#include "ui/dialogs/Dialogs.h"
+#include "ui/dialogs/RowWizard.h"
+#include "ui/shell/ScreenSize.h"
+
+namespace quelt::ui {
+namespace {
+
+// The replaced scheme goes once the home screen has surely let go of it.
+constexpr uint32_t kDeleteReplacedAfterMs = 2000;
+constexpr std::u16string_view kSchemeUnreadable = u"Can't read home screen layout";
+
+// What the home screen shows while no scheme is set: the one shipped beside the program.
+std::optional<core::CurrentScheme> ReadCurrent(const core::Application& application, platform::Registry& registry) {
+  return core::ReadCurrentScheme(registry, application.Environment().programFolder / "Home" / "Default.home.xml");
+}
+
+void DeleteLater(core::Application& application, const std::filesystem::path& scheme) {
+  application.PostEventDelayed(kDeleteReplacedAfterMs, core::MakeEvent(core::EventCode::DeleteFileRequest, scheme));
+}
+
+void Install(core::Application& application, WindowStack& stack, ScreenSize screen, core::CurrentScheme& current,
+             const core::RowSettings& row) {
+  std::string previous = current.previousScheme;
+  if (previous.empty() && !current.own) previous = current.path.string();
+  std::string error;
+  const auto made = core::MakeSchemeFile(current, row, previous, platform::AppDataFolder(), error);
+  auto registry = platform::Registry::ForUser();
+  const bool switched = made &&
+                        home::RegisterStatusTile(registry, application.Environment().programFolder / "StatusTile.so") &&
+                        core::SwitchScheme(registry, *made, error);
+  if (made && !switched && error.empty()) error = core::kSchemeSwitchFailed;
+  if (!switched) {
+    ShowNotice(application, stack, screen, platform::Utf8ToUtf16(error));
+    return;
+  }
+  // Each setup makes a new file; the messenger's earlier one is no longer in use.
+  if (current.own) DeleteLater(application, current.path);
+}
+
+}  // namespace
+
+void OpenHomeScreenSetup(core::Application& application, WindowStack& stack, ScreenSize screen) {
+  auto registry = platform::Registry::ForUser();
+  auto read = ReadCurrent(application, registry);
+  if (!read) {
+    ShowNotice(application, stack, screen, std::u16string(kSchemeUnreadable));
+    return;
+  }
+  const auto current = std::make_shared<core::CurrentScheme>(std::move(*read));
+  std::vector<std::u16string> others;
+  for (const auto& name : current->otherRows) others.push_back(platform::Utf8ToUtf16(name));
+  const core::RowSettings start{
+      .position = current->ownPosition >= 0 ? current->ownPosition : static_cast<int>(others.size()),
+      .height = current->height,
+      .autoHeight = current->autoHeight,
+      .showBottomBorder = current->showBottomBorder};
+  OpenRowWizard(application, stack, screen, std::move(others), start,
+                [&application, &stack, screen, current](const core::RowSettings& row) {
+                  Install(application, stack, screen, *current, row);
+                });
+}
+
+void DeleteHomeScreenScheme(core::Application& application, WindowStack& stack, ScreenSize screen) {
+  auto registry = platform::Registry::ForUser();
+  const auto current = ReadCurrent(application, registry);
+  if (!current) {
+    ShowNotice(application, stack, screen, std::u16string(kSchemeUnreadable));
+  } else if (!current->own) {
+    ShowNotice(application, stack, screen, application.Text("cant_delete_cur_scheme"));
+  } else if (current->previousScheme.empty()) {
+    ShowNotice(application, stack, screen, application.Text("prev_scheme_name_unknown"));
+  } else if (std::string error; !core::SwitchScheme(registry, current->previousScheme, error)) {
+    ShowNotice(application, stack, screen, platform::Utf8ToUtf16(error));
+  } else {
+    DeleteLater(application, current->path);
+  }
+}
+
+}  // namespace quelt::ui
