@@ -84,6 +84,10 @@ TEST_F(HomeScreenSetupTest, TheWizardPutsTheRowWhereChosenAndTheHomeScreenShowsI
   };
   const auto before = shown();
 
+  // "Menu", "Options", "Home screen", "Set up" asks for the set-up, which the program opens so.
+  Press({Key::RightSoft, Key::Digit3, Key::Digit7, Key::Digit1});
+  ASSERT_EQ(scene_.Opener().opened,
+            std::vector<std::string>{"dialog " + std::to_string(int(WindowOpener::Dialog::HomeScreenSetup))});
   OpenHomeScreenSetup(scene_.App(), scene_.Windows(), {240, 320});
   EXPECT_EQ(Title(), scene_.App().Text("home_screen_setup"));
   EXPECT_TRUE(test::MatchesReference(*scene_.Screen(), "row-wizard-place-240", QUELT_GOLDEN_DIR, QUELT_GOLDEN_OUT));
@@ -131,6 +135,15 @@ TEST_F(HomeScreenSetupTest, WhatEachCommandRefusesOrReplaces) {
   Press({Key::RightSoft, Key::Back});
   EXPECT_EQ(Current(), Foreign().string());
   EXPECT_FALSE(std::filesystem::exists(folder_ / "data" / "Home"));
+
+  // A scheme that cannot be written is said so, and the home screen keeps its layout.
+  test::WriteFile(folder_ / "data" / "Home", "a file where the folder should be");
+  OpenHomeScreenSetup(scene_.App(), scene_.Windows(), {240, 320});
+  Press({Key::RightSoft, Key::RightSoft});
+  EXPECT_EQ(Notice(), u"Can't save schema file");
+  Press({Key::Action});
+  EXPECT_EQ(Current(), Foreign().string());
+  std::filesystem::remove(folder_ / "data" / "Home");
 
   // Not the messenger's scheme: nothing to take back.
   DeleteHomeScreenScheme(scene_.App(), scene_.Windows(), {240, 320});
