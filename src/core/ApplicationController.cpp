@@ -3,6 +3,8 @@
 #include <system_error>
 
 #include "core/Application.h"
+#include "core/HomeLayout.h"
+#include "platform/Registry.h"
 
 namespace quelt::core {
 
@@ -16,6 +18,9 @@ void ApplicationController::OnEvent(const AppEventPtr& event) {
     case EventCode::NetworkLost: OnNetworkLost(); break;
     case EventCode::DeleteFileRequest:
       if (const auto* path = PayloadOf<std::filesystem::path>(*event)) {
+        // A home scheme that came back into use while its deletion waited stays.
+        auto registry = platform::Registry::ForUser();
+        if (SchemeInUse(registry, *path, application_.Environment().programFolder / "Home")) break;
         std::error_code ignored;
         std::filesystem::remove(*path, ignored);
       }

@@ -13,8 +13,10 @@ namespace {
 constexpr std::string_view kHomeKey = "HKCU\\ControlPanel\\Home";
 constexpr std::string_view kOwnPrefix = "QUELTMSG";
 constexpr std::string_view kTitlePrefix = "Quelt Msg - ";
-// Whitespace, comments and declarations come back out as they went in.
+// Comments, declarations and the whitespace inside the root survive a rewrite.
 constexpr unsigned kKeepEverything = pugi::parse_full | pugi::parse_ws_pcdata;
+// What the home screen itself would read.
+constexpr uint64_t kMaxSchemeBytes = 1u << 20;
 
 std::string OwnClass() { return home::GuidText(home::CLSID_StatusTile); }
 
@@ -41,9 +43,33 @@ std::string HomeDocument(std::string_view parmElement, std::string_view value) {
   return text.str();
 }
 
+// Compared as the home screen compares class identifiers: without regard to case.
+bool IsOwnRow(pugi::xml_node row) { return home::ParseGuid(row.attribute("clsid").value()) == home::CLSID_StatusTile; }
+
 pugi::xml_node OwnRow(const pugi::xml_document& document) {
-  const std::string query = "/home/plugin[@clsid='" + OwnClass() + "']";
-  return document.select_node(query.c_str()).node();
+  for (auto row : document.child("home").children("plugin")) {
+    if (IsOwnRow(row)) return row;
+  }
+  return {};
+}
+
+// A scheme setting as the home screen reads it: relative names are in its shipped folder, and
+// no setting at all means its shipped scheme.
+std::filesystem::path Resolved(const std::string& value, const std::filesystem::path& shippedFolder) {
+  if (value.empty()) return shippedFolder.empty() ? std::filesystem::path() : shippedFolder / "Default.home.xml";
+  const std::filesystem::path path(value);
+  return path.is_absolute() || shippedFolder.empty() ? path : shippedFolder / path;
+}
+
+std::optional<std::string> SchemeSetting(platform::Registry& registry) {
+  const auto reply = ProcessProvisioning(registry, HomeDocument("parm-query", {}));
+  if (!reply) return std::nullopt;
+  pugi::xml_document answer;
+  if (!answer.load_string(reply->c_str())) return std::nullopt;
+  return answer
+      .select_node("/wap-provisioningdoc/characteristic[@type=\"Home\"]/characteristic/parm[@name=\"Scheme\"]/@value")
+      .attribute()
+      .value();
 }
 
 }  // namespace
@@ -76,36 +102,43 @@ std::optional<std::string> ProcessProvisioning(platform::Registry& registry, std
   return reply.str();
 }
 
-std::optional<CurrentScheme> ReadCurrentScheme(platform::Registry& registry, const std::filesystem::path& unset) {
-  const auto reply = ProcessProvisioning(registry, HomeDocument("parm-query", {}));
-  if (!reply) return std::nullopt;
-  pugi::xml_document answer;
-  if (!answer.load_string(reply->c_str())) return std::nullopt;
-  const std::string value =
-      answer
-          .select_node(
-              "/wap-provisioningdoc/characteristic[@type=\"Home\"]/characteristic/parm[@name=\"Scheme\"]/@value")
-          .attribute()
-          .value();
-  if (value.empty() && unset.empty()) return std::nullopt;
+std::optional<CurrentScheme> ReadCurrentScheme(platform::Registry& registry,
+                                               const std::filesystem::path& shippedFolder) {
+  const auto setting = SchemeSetting(registry);
+  if (!setting) return std::nullopt;
+  const auto path = Resolved(*setting, shippedFolder);
+  if (path.empty()) return std::nullopt;
+  return ReadSchemeFile(path);
+}
 
-  const std::filesystem::path path = value.empty() ? unset : std::filesystem::path(value);
-  const auto bytes = platform::ReadWholeFile(path);
+std::optional<CurrentScheme> ReadSchemeFile(const std::filesystem::path& path) {
+  const auto bytes = platform::ReadWholeFile(path, kMaxSchemeBytes);
   if (!bytes) return std::nullopt;
   return ParseScheme(path, *bytes);
+}
+
+bool SchemeInUse(platform::Registry& registry, const std::filesystem::path& file,
+                 const std::filesystem::path& shippedFolder) {
+  const auto setting = SchemeSetting(registry);
+  if (!setting) return false;
+  std::error_code error;
+  return std::filesystem::equivalent(Resolved(*setting, shippedFolder), file, error) ||
+         Resolved(*setting, shippedFolder) == file;
 }
 
 std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
   CurrentScheme scheme;
   scheme.path = path;
   scheme.document = std::make_unique<pugi::xml_document>();
-  if (!scheme.document->load_buffer(bytes.data(), bytes.size(), kKeepEverything)) return std::nullopt;
+  const auto parsed = scheme.document->load_buffer(bytes.data(), bytes.size(), kKeepEverything);
+  if (!parsed || !scheme.document->child("home")) return std::nullopt;
+  scheme.converted = parsed.encoding != pugi::encoding_utf8;
   const std::string value = path.string();
   const size_t slash = value.find_last_of("\\/");
   scheme.fileName = slash == std::string::npos ? value : value.substr(slash + 1);
   scheme.own = Upper(scheme.fileName).starts_with(kOwnPrefix);
   if (scheme.own) {
-    // As far as digits go; a number too long for the handset's counter stops growing.
+    // As far as digits go, short of overflowing.
     scheme.ownNumber = 0;
     for (size_t i = kOwnPrefix.size();
          i < scheme.fileName.size() && std::isdigit(static_cast<unsigned char>(scheme.fileName[i])) &&
@@ -114,10 +147,9 @@ std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std:
       scheme.ownNumber = scheme.ownNumber * 10 + (scheme.fileName[i] - '0');
     }
   }
-  const std::string ownClass = OwnClass();
   int index = 0;
   for (auto row : scheme.document->child("home").children("plugin")) {
-    if (ownClass == row.attribute("clsid").value()) {
+    if (IsOwnRow(row)) {
       // A hand-edited scheme may hold the row twice; the first is the one read and replaced.
       if (scheme.ownPosition < 0) scheme.ownPosition = index;
     } else {
@@ -147,16 +179,11 @@ std::string NewSchemeFileName(const CurrentScheme& scheme) {
   return name;
 }
 
-std::optional<std::filesystem::path> MakeSchemeFile(CurrentScheme& scheme, const RowSettings& row,
-                                                    const std::string& previousScheme,
-                                                    const std::filesystem::path& appData, std::string& error) {
-  const auto fail = [&error] {
-    error = kSchemeSaveFailed;
-    return std::nullopt;
-  };
-  if (!scheme.document) return fail();
+std::optional<std::string> SchemeWithRow(CurrentScheme& scheme, const RowSettings& row,
+                                         const std::string& previousScheme) {
+  if (!scheme.document) return std::nullopt;
   auto home = scheme.document->child("home");
-  if (!home) return fail();
+  if (!home) return std::nullopt;
   for (auto title : home.children("title")) {
     const std::string text = title.text().get();
     if (!text.starts_with(kTitlePrefix.substr(0, 9))) title.text().set((std::string(kTitlePrefix) + text).c_str());
@@ -174,18 +201,28 @@ std::optional<std::filesystem::path> MakeSchemeFile(CurrentScheme& scheme, const
   if (row.showBottomBorder != 0) element.append_attribute("show-b-border") = row.showBottomBorder;
   if (!previousScheme.empty()) element.append_child("oldschema").text().set(previousScheme.c_str());
 
-  // The file is written in UTF-8 whatever it was read in, and its declaration must say so.
-  if (auto declaration = scheme.document->first_child(); declaration.type() == pugi::node_declaration) {
+  // Text read from UTF-16 is written in UTF-8, and its declaration must then say so; bytes
+  // pugixml passed through untouched keep the encoding they declare.
+  if (auto declaration = scheme.document->first_child();
+      scheme.converted && declaration.type() == pugi::node_declaration) {
     if (auto encoding = declaration.attribute("encoding")) encoding.set_value("utf-8");
   }
   std::ostringstream text;
   scheme.document->save(text, "", pugi::format_raw | pugi::format_no_declaration);
-  const std::string bytes = text.str();
+  return text.str();
+}
+
+std::optional<std::filesystem::path> MakeSchemeFile(CurrentScheme& scheme, const RowSettings& row,
+                                                    const std::string& previousScheme,
+                                                    const std::filesystem::path& appData, std::string& error) {
+  const auto bytes = SchemeWithRow(scheme, row, previousScheme);
   const auto file = appData / "Home" / NewSchemeFileName(scheme);
   std::error_code ignored;
   std::filesystem::create_directories(file.parent_path(), ignored);
-  if (!platform::WriteFileAtomically(file, {reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()})) {
-    return fail();
+  if (!bytes ||
+      !platform::WriteFileAtomically(file, {reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()})) {
+    error = kSchemeSaveFailed;
+    return std::nullopt;
   }
   return file;
 }

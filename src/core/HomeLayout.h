@@ -28,6 +28,7 @@ struct CurrentScheme {
   bool own = false;    // a file the messenger made
   int ownNumber = -1;  // the number after "QUELTMsg" in an own file's name
   std::unique_ptr<pugi::xml_document> document;
+  bool converted = false;              // read from another encoding than UTF-8
   std::vector<std::string> otherRows;  // the other rows' names, in order
   int ownPosition = -1;                // the messenger's row among all rows
   // The messenger's row, when there is one.
@@ -52,10 +53,16 @@ struct RowSettings {
 // document it cannot read or a setting it cannot write.
 [[nodiscard]] std::optional<std::string> ProcessProvisioning(platform::Registry& registry, std::string_view document);
 
-// Nothing when the device names no scheme or its file cannot be read. A home screen with no
-// scheme set shows its shipped one, `unset`, which then counts as the scheme in use.
+// Nothing when the device names no scheme or its file cannot be read. As the home screen reads
+// the setting, a relative name is in its shipped folder and no setting means its shipped
+// "Default.home.xml" there (with no folder given, both fail).
 [[nodiscard]] std::optional<CurrentScheme> ReadCurrentScheme(platform::Registry& registry,
-                                                             const std::filesystem::path& unset = {});
+                                                             const std::filesystem::path& shippedFolder = {});
+// A scheme file read as above; nothing unless it is a `home` document.
+[[nodiscard]] std::optional<CurrentScheme> ReadSchemeFile(const std::filesystem::path& path);
+// Whether the home screen shows this file now.
+[[nodiscard]] bool SchemeInUse(platform::Registry& registry, const std::filesystem::path& file,
+                               const std::filesystem::path& shippedFolder);
 
 // The scheme file's bytes read as the scheme in use at `path`; nothing when they are not XML.
 [[nodiscard]] std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path,
@@ -63,6 +70,11 @@ struct RowSettings {
 
 // "QUELTMsg" + the next number (none for 0) + "." + the name it was made from.
 [[nodiscard]] std::string NewSchemeFileName(const CurrentScheme& scheme);
+
+// The scheme with the messenger's row in it, as the bytes of a file; the document in `scheme` is
+// changed on the way. Nothing when it has no `home` root.
+[[nodiscard]] std::optional<std::string> SchemeWithRow(CurrentScheme& scheme, const RowSettings& row,
+                                                       const std::string& previousScheme);
 
 // Writes the scheme with the messenger's row in it under appData/"Home", through a new file and
 // a rename; the document in `scheme` is changed on the way. The new file, or nothing with

@@ -2,6 +2,8 @@
 // reports it, the schemes the messenger makes from it, and the switch between them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/HomeLayout.h"
 #include "platform/Registry.h"
 #include "support/TempFolder.h"
@@ -118,11 +120,15 @@ TEST_F(HomeLayoutTest, NothingToReadIsAFailureAndTheServiceRefusesStrangeDocumen
     ASSERT_TRUE(registry_.SetString("HKCU\\ControlPanel\\Home", "Scheme", scheme));
     EXPECT_FALSE(ReadCurrentScheme(registry_)) << scheme;
   }
-  // With none set, the home screen shows its shipped scheme, which then counts as in use.
-  ASSERT_TRUE(registry_.SetString("HKCU\\ControlPanel\\Home", "Scheme", ""));
-  const auto shipped = ReadCurrentScheme(registry_, Foreign());
-  ASSERT_TRUE(shipped);
-  EXPECT_EQ(shipped->path, Foreign());
+  // As the home screen reads the setting: none is its shipped scheme, a bare name is in its folder.
+  test::WriteFile(folder_ / "schemes" / "Default.home.xml", "<home/>");
+  for (const auto& [setting, file] : {std::pair{"", "Default.home.xml"}, std::pair{"x.home.xml", "x.home.xml"}}) {
+    ASSERT_TRUE(registry_.SetString("HKCU\\ControlPanel\\Home", "Scheme", setting));
+    const auto shipped = ReadCurrentScheme(registry_, folder_ / "schemes");
+    ASSERT_TRUE(shipped) << setting;
+    EXPECT_EQ(shipped->path, folder_ / "schemes" / file);
+    EXPECT_TRUE(SchemeInUse(registry_, folder_ / "schemes" / file, folder_ / "schemes"));
+  }
   EXPECT_FALSE(ProcessProvisioning(registry_,
                                    "<wap-provisioningdoc><characteristic type=\"Other\"/>"
                                    "</wap-provisioningdoc>"));

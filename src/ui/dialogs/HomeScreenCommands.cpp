@@ -16,14 +16,18 @@ namespace {
 
 // The replaced scheme goes once the home screen has surely let go of it.
 constexpr uint32_t kDeleteReplacedAfterMs = 2000;
-constexpr std::u16string_view kSchemeUnreadable = u"Can't read home screen layout";
-
-// What the home screen shows while no scheme is set: the one shipped beside the program.
+// The home screen's shipped schemes sit beside the program.
 std::optional<core::CurrentScheme> ReadCurrent(const core::Application& application, platform::Registry& registry) {
-  return core::ReadCurrentScheme(registry, application.Environment().programFolder / "Home" / "Default.home.xml");
+  return core::ReadCurrentScheme(registry, application.Environment().programFolder / "Home");
 }
 
+void ShowError(const core::Application& application, WindowStack& stack, ScreenSize screen, std::string_view text) {
+  ShowNotice(application, stack, screen, platform::Utf8ToUtf16(text));
+}
+
+// Only what the messenger made itself goes; its name alone does not make a file the messenger's.
 void DeleteLater(core::Application& application, const std::filesystem::path& scheme) {
+  if (scheme.parent_path() != platform::AppDataFolder() / "Home") return;
   application.PostEventDelayed(kDeleteReplacedAfterMs, core::MakeEvent(core::EventCode::DeleteFileRequest, scheme));
 }
 
@@ -39,7 +43,7 @@ void Install(core::Application& application, WindowStack& stack, ScreenSize scre
                         core::SwitchScheme(registry, *made, error);
   if (made && !switched && error.empty()) error = core::kSchemeSwitchFailed;
   if (!switched) {
-    ShowNotice(application, stack, screen, platform::Utf8ToUtf16(error));
+    ShowError(application, stack, screen, error);
     return;
   }
   // Each setup makes a new file; the messenger's earlier one is no longer in use.
@@ -52,7 +56,7 @@ void OpenHomeScreenSetup(core::Application& application, WindowStack& stack, Scr
   auto registry = platform::Registry::ForUser();
   auto read = ReadCurrent(application, registry);
   if (!read) {
-    ShowNotice(application, stack, screen, std::u16string(kSchemeUnreadable));
+    ShowError(application, stack, screen, core::kSchemeSwitchFailed);
     return;
   }
   const auto current = std::make_shared<core::CurrentScheme>(std::move(*read));
@@ -72,14 +76,18 @@ void OpenHomeScreenSetup(core::Application& application, WindowStack& stack, Scr
 void DeleteHomeScreenScheme(core::Application& application, WindowStack& stack, ScreenSize screen) {
   auto registry = platform::Registry::ForUser();
   const auto current = ReadCurrent(application, registry);
+  std::string error;
   if (!current) {
-    ShowNotice(application, stack, screen, std::u16string(kSchemeUnreadable));
+    ShowError(application, stack, screen, core::kSchemeSwitchFailed);
   } else if (!current->own) {
     ShowNotice(application, stack, screen, application.Text("cant_delete_cur_scheme"));
   } else if (current->previousScheme.empty()) {
     ShowNotice(application, stack, screen, application.Text("prev_scheme_name_unknown"));
-  } else if (std::string error; !core::SwitchScheme(registry, current->previousScheme, error)) {
-    ShowNotice(application, stack, screen, platform::Utf8ToUtf16(error));
+  } else if (!core::ReadSchemeFile(current->previousScheme)) {
+    // Going back to a layout that is gone would leave the messenger's as the only copy, deleted.
+    ShowError(application, stack, screen, core::kSchemeSwitchFailed);
+  } else if (!core::SwitchScheme(registry, current->previousScheme, error)) {
+    ShowError(application, stack, screen, error);
   } else {
     DeleteLater(application, current->path);
   }

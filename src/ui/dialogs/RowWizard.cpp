@@ -64,7 +64,8 @@ void OpenLook(const std::shared_ptr<Wizard>& wizard) {
   // show-b-border: 0 leaves the rule to the scheme's format, 1 forces it, 2 suppresses it.
   auto rule = std::make_shared<ChoiceBox>(
       app.Text("b_border"), std::vector<std::u16string>{app.Text("default"), app.Text("on"), app.Text("off")},
-      std::clamp(values.showBottomBorder, 0, 2));
+      // Values other than 1 and 2 leave the rule to the format, as 0 does.
+      values.showBottomBorder == 1 || values.showBottomBorder == 2 ? size_t(values.showBottomBorder) : size_t{0});
   const auto keep = [wizard, height, autoHide, rule] {
     wizard->values.height = platform::Utf16ToUtf8(height->Text());
     wizard->values.autoHeight = autoHide->Checked();
