@@ -20,14 +20,6 @@ constexpr std::array<uint16_t, kMarkSize> kUnreadMark = {
     0x43C2, 0x4812, 0x500A, 0x6006, 0x7FFE, 0x0000, 0x0000, 0x0000,
 };
 
-platform::Rect Intersect(const platform::Rect& a, const platform::Rect& b) {
-  const int left = std::max(a.x, b.x);
-  const int top = std::max(a.y, b.y);
-  const int right = std::min(a.x + a.width, b.x + b.width);
-  const int bottom = std::min(a.y + a.height, b.y + b.height);
-  return {left, top, std::max(0, right - left), std::max(0, bottom - top)};
-}
-
 void PaintMark(platform::Surface& surface, int x, int y, platform::Color color, const platform::Rect& clip) {
   for (int row = 0; row < kMarkSize; ++row) {
     for (int column = 0; column < kMarkSize;) {
@@ -37,7 +29,7 @@ void PaintMark(platform::Surface& surface, int x, int y, platform::Color color, 
       }
       int run = 1;
       while (column + run < kMarkSize && (kUnreadMark[row] & (0x8000 >> (column + run))) != 0) ++run;
-      surface.Fill(Intersect({x + column, y + row, run, 1}, clip), color);
+      surface.Fill(platform::Intersect({x + column, y + row, run, 1}, clip), color);
       column += run;
     }
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quelt::platform {
@@ -27,5 +28,15 @@ struct Rect {
   }
   bool operator==(const Rect&) const = default;
 };
+
+// The part of `a` inside `b`; empty (zero size) when they do not meet.
+[[nodiscard]] constexpr Rect Intersect(const Rect& a, const Rect& b) {
+  const int left = std::max(a.x, b.x);
+  const int top = std::max(a.y, b.y);
+  const int right = std::min(a.x + a.width, b.x + b.width);
+  const int bottom = std::min(a.y + a.height, b.y + b.height);
+  if (right <= left || bottom <= top) return {left, top, 0, 0};
+  return {left, top, right - left, bottom - top};
+}
 
 }  // namespace quelt::platform

@@ -9,15 +9,6 @@
 
 namespace quelt::ui {
 
-platform::Rect Intersect(const platform::Rect& a, const platform::Rect& b) {
-  const int left = std::max(a.x, b.x);
-  const int top = std::max(a.y, b.y);
-  const int right = std::min(a.x + a.width, b.x + b.width);
-  const int bottom = std::min(a.y + a.height, b.y + b.height);
-  if (right <= left || bottom <= top) return {left, top, 0, 0};
-  return {left, top, right - left, bottom - top};
-}
-
 Painter::Painter(platform::Surface& target, TextCache& text)
     : target_(target), text_(text), clip_{0, 0, target.Width(), target.Height()} {}
 

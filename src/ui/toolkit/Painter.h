@@ -59,7 +59,6 @@ class Painter {
   int originY_ = 0;
 };
 
-// The part of `a` inside `b`; empty (zero size) when they do not meet.
-[[nodiscard]] platform::Rect Intersect(const platform::Rect& a, const platform::Rect& b);
+using platform::Intersect;
 
 }  // namespace quelt::ui
