@@ -1,7 +1,6 @@
 // quelt-home: the stand-in for the handset's home screen that shows the scheme's rows and hosts
 // their plugins. `--screenshot FILE.png` paints once and saves the picture instead of showing it.
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -14,6 +13,7 @@
 #include "platform/Registry.h"
 #include "platform/screen/Display.h"
 #include "platform/screen/Surface.h"
+#include "ui/shell/ScreenSize.h"
 
 namespace {
 
@@ -21,18 +21,6 @@ using quelt::home::HomeScreen;
 namespace platform = quelt::platform;
 
 constexpr uint32_t kFrameMs = 16;
-
-// QUELT_SCREEN as the messenger reads it: a width of 200 or less means the small screen.
-std::pair<int, int> ScreenFromEnvironment() {
-  const char* configured = std::getenv("QUELT_SCREEN");
-  int width = 240;
-  if (configured != nullptr) {
-    const std::string_view text(configured);
-    (void)std::from_chars(text.data(), text.data() + text.size(), width);
-  }
-  if (width > 0 && width <= 200) return {176, 220};
-  return {240, 320};
-}
 
 int Screenshot(HomeScreen::Setup setup, const char* file) {
   auto surface = platform::Surface::Create(setup.width, setup.height);
@@ -105,7 +93,7 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  const auto [width, height] = ScreenFromEnvironment();
+  const auto [width, height] = quelt::ui::ScreenSizeFromEnvironment();
   HomeScreen::Setup setup{.width = width,
                           .height = height,
                           .registryFile = platform::Registry::ForUser().File(),
