@@ -4,6 +4,7 @@
 
 #include "core/Application.h"
 #include "core/HomeLayout.h"
+#include "homeplugin/SchemeSetting.h"
 #include "platform/Registry.h"
 
 namespace quelt::core {
@@ -20,7 +21,7 @@ void ApplicationController::OnEvent(const AppEventPtr& event) {
       if (const auto* path = PayloadOf<std::filesystem::path>(*event)) {
         // A home scheme that came back into use while its deletion waited stays.
         auto registry = platform::Registry::ForUser();
-        if (SchemeInUse(registry, *path, application_.Environment().programFolder / "Home")) break;
+        if (SchemeInUse(registry, *path, home::ShippedSchemeFolder(application_.Environment().programFolder))) break;
         std::error_code ignored;
         std::filesystem::remove(*path, ignored);
       }

@@ -4,13 +4,13 @@
 #include <sstream>
 
 #include "homeplugin/HomeInterfaces.h"
+#include "homeplugin/SchemeSetting.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 
 namespace quelt::core {
 namespace {
 
-constexpr std::string_view kHomeKey = "HKCU\\ControlPanel\\Home";
 constexpr std::string_view kOwnPrefix = "QUELTMSG";
 constexpr std::string_view kTitlePrefix = "Quelt Msg - ";
 // Comments, declarations and the whitespace inside the root survive a rewrite.
@@ -34,9 +34,9 @@ std::string HomeDocument(std::string_view parmElement, std::string_view value) {
   auto home = document.append_child("wap-provisioningdoc").append_child("characteristic");
   home.append_attribute("type") = "Home";
   auto key = home.append_child("characteristic");
-  key.append_attribute("type") = std::string(kHomeKey).c_str();
+  key.append_attribute("type") = std::string(home::kHomeSettingsKey).c_str();
   auto parm = key.append_child(std::string(parmElement).c_str());
-  parm.append_attribute("name") = "Scheme";
+  parm.append_attribute("name") = std::string(home::kSchemeValueName).c_str();
   if (parmElement == "parm") parm.append_attribute("value") = std::string(value).c_str();
   std::ostringstream text;
   document.save(text, "", pugi::format_raw | pugi::format_no_declaration);
@@ -51,14 +51,6 @@ pugi::xml_node OwnRow(const pugi::xml_document& document) {
     if (IsOwnRow(row)) return row;
   }
   return {};
-}
-
-// A scheme setting as the home screen reads it: relative names are in its shipped folder, and
-// no setting at all means its shipped scheme.
-std::filesystem::path Resolved(const std::string& value, const std::filesystem::path& shippedFolder) {
-  if (value.empty()) return shippedFolder.empty() ? std::filesystem::path() : shippedFolder / "Default.home.xml";
-  const std::filesystem::path path(value);
-  return path.is_absolute() || shippedFolder.empty() ? path : shippedFolder / path;
 }
 
 std::optional<std::string> SchemeSetting(platform::Registry& registry) {
@@ -106,7 +98,7 @@ std::optional<CurrentScheme> ReadCurrentScheme(platform::Registry& registry,
                                                const std::filesystem::path& shippedFolder) {
   const auto setting = SchemeSetting(registry);
   if (!setting) return std::nullopt;
-  const auto path = Resolved(*setting, shippedFolder);
+  const auto path = home::SchemeFileFor(*setting, shippedFolder);
   if (path.empty()) return std::nullopt;
   return ReadSchemeFile(path);
 }
@@ -121,9 +113,9 @@ bool SchemeInUse(platform::Registry& registry, const std::filesystem::path& file
                  const std::filesystem::path& shippedFolder) {
   const auto setting = SchemeSetting(registry);
   if (!setting) return false;
+  const auto shown = home::SchemeFileFor(*setting, shippedFolder);
   std::error_code error;
-  return std::filesystem::equivalent(Resolved(*setting, shippedFolder), file, error) ||
-         Resolved(*setting, shippedFolder) == file;
+  return shown == file || std::filesystem::equivalent(shown, file, error);
 }
 
 std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std::span<const uint8_t> bytes) {

@@ -1,5 +1,6 @@
 #include "homehost/HomeScheme.h"
 
+#include "homeplugin/SchemeSetting.h"
 #include "platform/Files.h"
 #include "platform/Log.h"
 #include "platform/Registry.h"
@@ -41,15 +42,14 @@ std::vector<pugi::xml_node> HomeScheme::Rows() const {
 }
 
 std::filesystem::path DefaultSchemeFile(const std::filesystem::path& programFolder) {
-  return programFolder / "Home" / "Default.home.xml";
+  return SchemeFileFor({}, ShippedSchemeFolder(programFolder));
 }
 
 SchemeChoice ChooseScheme(const std::filesystem::path& registryFile, const std::filesystem::path& programFolder) {
   SchemeChoice choice;
-  const auto setting = platform::Registry(registryFile).GetString("HKCU\\ControlPanel\\Home", "Scheme");
+  const auto setting = platform::Registry(registryFile).GetString(kHomeSettingsKey, kSchemeValueName);
   if (setting && !setting->empty()) {
-    const std::filesystem::path wanted(*setting);
-    choice.wanted = wanted.is_absolute() ? wanted : programFolder / "Home" / wanted;
+    choice.wanted = SchemeFileFor(*setting, ShippedSchemeFolder(programFolder));
     choice.scheme = HomeScheme::Load(choice.wanted);
   }
   if (!choice.scheme) choice.scheme = HomeScheme::Load(DefaultSchemeFile(programFolder));

@@ -2,6 +2,7 @@
 
 #include "core/Application.h"
 #include "core/HomeLayout.h"
+#include "homeplugin/SchemeSetting.h"
 #include "homeplugin/TileRegistration.h"
 #include "platform/Folders.h"
 #include "platform/Registry.h"
@@ -18,7 +19,7 @@ namespace {
 constexpr uint32_t kDeleteReplacedAfterMs = 2000;
 // The home screen's shipped schemes sit beside the program.
 std::optional<core::CurrentScheme> ReadCurrent(const core::Application& application, platform::Registry& registry) {
-  return core::ReadCurrentScheme(registry, application.Environment().programFolder / "Home");
+  return core::ReadCurrentScheme(registry, home::ShippedSchemeFolder(application.Environment().programFolder));
 }
 
 void ShowError(const core::Application& application, WindowStack& stack, ScreenSize screen, std::string_view text) {
