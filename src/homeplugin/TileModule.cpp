@@ -1,18 +1,14 @@
 #include "homeplugin/TileModule.h"
 
 #include <dlfcn.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
-#include <cerrno>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "homeplugin/HomeInterfaces.h"
 #include "platform/Log.h"
-
-extern char** environ;
+#include "platform/Spawn.h"
 
 namespace quelt::home {
 namespace {
@@ -28,36 +24,11 @@ std::filesystem::path FindLibraryPath() {
   return error ? std::filesystem::path(info.dli_fname) : path;
 }
 
-// The waiter thread below runs code of this library, so the library must stay mapped even when
-// the host closes it.
+// The thread that waits for a started messenger runs code of this library, so the library must
+// stay mapped even when the host closes it.
 void PinLibrary(const std::filesystem::path& library) {
   if (library.empty()) return;
   if (void* self = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE)) dlclose(self);
-}
-
-// The messenger gets a process group of its own: a Ctrl-C meant for the home screen must not
-// end it too.
-bool Launch(const std::filesystem::path& program) {
-  std::string path = program.string();
-  char* argv[] = {path.data(), nullptr};
-  posix_spawnattr_t attributes;
-  if (posix_spawnattr_init(&attributes) != 0) return false;
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-  posix_spawnattr_setpgroup(&attributes, 0);
-  pid_t pid = -1;
-  const int failure = posix_spawn(&pid, path.c_str(), nullptr, &attributes, argv, environ);
-  posix_spawnattr_destroy(&attributes);
-  if (failure != 0) return false;
-  try {
-    std::thread([pid] {
-      int status = 0;
-      while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-    }).detach();
-  } catch (const std::system_error&) {
-    platform::Log("home plugin: the messenger runs, but nothing waits for its end");
-  }
-  return true;
 }
 
 }  // namespace
@@ -172,7 +143,10 @@ void TileModule::ShowMessenger() {
   const auto folder = Folder();
   if (folder.empty()) return;
   PinLibrary(library_);
-  if (!Launch(folder / kMessengerProgram)) platform::Log("home plugin: could not start the messenger");
+  // In a process group of its own: a Ctrl-C meant for the home screen must not end it too.
+  if (!platform::SpawnDetached({(folder / kMessengerProgram).string()}, {.ownProcessGroup = true})) {
+    platform::Log("home plugin: could not start the messenger");
+  }
 }
 
 }  // namespace quelt::home
