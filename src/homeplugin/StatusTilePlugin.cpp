@@ -82,7 +82,7 @@ Result StatusTilePlugin::Initialize(uint32_t pluginHandle, pugi::xml_node parame
   });
 }
 
-bool StatusTilePlugin::Hidden() const { return settings_.autoHeight && !TileModule::Instance().State().running; }
+bool StatusTilePlugin::Hidden() const { return settings_.autoHeight && !TileModule::Instance().Running(); }
 
 Result StatusTilePlugin::GetHeight(int32_t* height) {
   if (height == nullptr) return E_POINTER;

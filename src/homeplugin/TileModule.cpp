@@ -105,6 +105,11 @@ MessengerTileState TileModule::State() const {
   return state_;
 }
 
+bool TileModule::Running() const {
+  std::lock_guard lock(mutex_);
+  return state_.running;
+}
+
 uint32_t TileModule::Receive(const platform::PortMessage& message) {
   if (message.kind != platform::PortMessageKind::CopyData) return 0;
   {

@@ -32,6 +32,8 @@ class TileModule {
   // Listens for the messenger if nothing of this library does yet, and asks it for its state.
   void StartListener();
   [[nodiscard]] MessengerTileState State() const;
+  // Without copying the texts: the host asks at every layout.
+  [[nodiscard]] bool Running() const;
   // A message from the messenger: the new state, then the host is told that the rows changed.
   // The telling happens on a thread of its own, so a slow host never holds up the messenger.
   uint32_t Receive(const platform::PortMessage& message);
