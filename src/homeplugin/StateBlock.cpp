@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/TextCodec.h"
+
 namespace quelt::home {
 namespace {
 
@@ -16,10 +18,8 @@ void PutService(std::vector<uint8_t>& out, const std::optional<ServiceTileState>
   PutWord(out, static_cast<uint32_t>(service->online));
   PutWord(out, service->unread);
   PutWord(out, static_cast<uint32_t>(service->text.size()));
-  for (const char16_t unit : service->text) {
-    out.push_back(static_cast<uint8_t>(unit));
-    out.push_back(static_cast<uint8_t>(unit >> 8));
-  }
+  const std::string text = platform::EncodeCodePage(service->text, platform::kUtf16LeCodePage).bytes;
+  out.insert(out.end(), text.begin(), text.end());
   if (out.size() % 4 != 0) out.insert(out.end(), 2, 0);
 }
 

@@ -39,11 +39,7 @@ class Writer {
   }
   void Int(int32_t value) { Word(static_cast<uint32_t>(value)); }
   void Text(const std::u16string& text) {
-    std::vector<uint8_t> bytes;
-    for (const char16_t unit : text) {
-      bytes.push_back(static_cast<uint8_t>(unit));
-      bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
+    const std::string bytes = platform::EncodeCodePage(text, platform::kUtf16LeCodePage).bytes;
     Word(static_cast<uint32_t>(bytes.size()));
     Bytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
   }
