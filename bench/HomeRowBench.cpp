@@ -19,6 +19,7 @@
 #include "platform/Registry.h"
 #include "platform/screen/Surface.h"
 #include "support/MessengerProcess.h"
+#include "support/PictureCompare.h"
 
 namespace {
 
@@ -31,15 +32,6 @@ constexpr char kRowScheme[] = R"(<home><title>Home</title>
   <plugin clsid="{B9C26B1D-E14B-4AA1-B4E1-BE458AD26B52}" name="Date and time"/>
   <plugin clsid="{A37FA94B-2EBD-4662-BFEE-EF6434E2EAC3}" name="QUELTMsg" height="24"/>
   <plugin clsid="{11FCDE36-AF6F-4393-B401-CB79FD343CFB}" name="Owner"/></home>)";
-
-bool Differ(const platform::Surface& a, const platform::Surface& b, const platform::Rect& area) {
-  for (int y = area.y; y < area.y + area.height; ++y) {
-    for (int x = area.x; x < area.x + area.width; ++x) {
-      if (a.PixelAt(x, y) != b.PixelAt(x, y)) return true;
-    }
-  }
-  return false;
-}
 
 // The messenger signed in, its row in the home screen's scheme and registered.
 std::unique_ptr<test::MessengerProcess> Prepared() {
@@ -95,7 +87,7 @@ int Latency(int count) {
       home.RunPending();
       if (!home.NeedsPaint()) continue;
       home.Paint(*screen);
-      repainted = Differ(*screen, *before, row);
+      repainted = test::Differ(*screen, *before, row);
     }
     if (!repainted) {
       std::fprintf(stderr, "home_row_bench: change %d never reached the row\n%s", i, messenger->Stderr().c_str());

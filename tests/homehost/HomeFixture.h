@@ -11,6 +11,7 @@
 #include "platform/Event.h"
 #include "platform/Registry.h"
 #include "platform/screen/Surface.h"
+#include "support/PictureCompare.h"
 #include "support/TempFolder.h"
 
 namespace quelt::home {
@@ -61,15 +62,6 @@ class HomeFixture : public ::testing::Test {
     auto copy = platform::Surface::Create(screen.Width(), screen.Height());
     copy->Draw(screen, 0, 0, {0, 0, screen.Width(), screen.Height()});
     return copy;
-  }
-  // Whether two pictures differ inside an area.
-  [[nodiscard]] static bool Differ(const platform::Surface& a, const platform::Surface& b, const platform::Rect& area) {
-    for (int y = area.y; y < area.y + area.height; ++y) {
-      for (int x = area.x; x < area.x + area.width; ++x) {
-        if (a.PixelAt(x, y) != b.PixelAt(x, y)) return true;
-      }
-    }
-    return false;
   }
 
   test::TempFolder folder_;

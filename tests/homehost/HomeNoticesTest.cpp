@@ -43,7 +43,7 @@ TEST_F(HomeFixture, DataChangedReachesOnlyTheRowsOfItsClass) {
     SCOPED_TRACE(m.name);
     EXPECT_EQ(SendNotice(m.text, m.tag), m.reply);
     home.Paint(*screen);
-    for (const auto& row : home.Rows()) EXPECT_FALSE(Differ(*before, *screen, row.area));
+    for (const auto& row : home.Rows()) EXPECT_FALSE(test::Differ(*before, *screen, row.area));
   }
 
   woken_.Reset();
@@ -51,9 +51,9 @@ TEST_F(HomeFixture, DataChangedReachesOnlyTheRowsOfItsClass) {
   EXPECT_TRUE(woken_.Wait(0));
   home.Paint(*screen);
   const auto rows = home.Rows();
-  EXPECT_TRUE(Differ(*before, *screen, rows[0].area));
-  EXPECT_FALSE(Differ(*before, *screen, rows[1].area));
-  EXPECT_TRUE(Differ(*before, *screen, rows[2].area));
+  EXPECT_TRUE(test::Differ(*before, *screen, rows[0].area));
+  EXPECT_FALSE(test::Differ(*before, *screen, rows[1].area));
+  EXPECT_TRUE(test::Differ(*before, *screen, rows[2].area));
 }
 
 TEST_F(HomeFixture, ReloadsWhenTheSchemeSettingOrItsFileChanges) {
@@ -112,8 +112,8 @@ TEST_F(HomeFixture, StatusTileRowsShowWhatTheMessengerSends) {
   ASSERT_TRUE(woken_.Wait(kPatientMs)) << "the row's plugin tells the host on a thread of its own";
   home.Paint(*screen);
   rows = home.Rows();
-  EXPECT_FALSE(Differ(*before, *screen, rows[0].area));
-  EXPECT_TRUE(Differ(*before, *screen, rows[1].area));
+  EXPECT_FALSE(test::Differ(*before, *screen, rows[0].area));
+  EXPECT_TRUE(test::Differ(*before, *screen, rows[1].area));
   EXPECT_EQ(rows[2].area.height, 24);
   EXPECT_TRUE(rows[2].selectable);
 }

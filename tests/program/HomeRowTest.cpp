@@ -11,22 +11,13 @@
 #include "platform/screen/Surface.h"
 #include "support/MessengerProcess.h"
 #include "support/OscarBytes.h"
+#include "support/PictureCompare.h"
 #include "support/ui/ContactListScene.h"
 
 namespace quelt {
 namespace {
 
 using namespace std::chrono_literals;
-
-bool SamePicture(const platform::Surface& a, const platform::Surface& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y) {
-    for (int x = 0; x < a.Width(); ++x) {
-      if (a.PixelAt(x, y) != b.PixelAt(x, y)) return false;
-    }
-  }
-  return true;
-}
 
 class HomeRowTest : public ::testing::Test {
  protected:
@@ -41,7 +32,7 @@ class HomeRowTest : public ::testing::Test {
     while (std::chrono::steady_clock::now() < deadline) {
       home.RunPending();
       if (home.NeedsPaint()) home.Paint(screen);
-      if (!updating && reference && SamePicture(screen, *reference)) return ::testing::AssertionSuccess();
+      if (!updating && reference && test::SamePicture(screen, *reference)) return ::testing::AssertionSuccess();
       std::this_thread::sleep_for(20ms);
     }
     return test::MatchesReference(screen, name, QUELT_GOLDEN_DIR, QUELT_GOLDEN_OUT);
