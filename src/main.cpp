@@ -60,7 +60,7 @@ int RunMessenger() {
   const auto programFolder = platform::ProgramFolder();
   auto registry = platform::Registry::ForUser();
   // The home screen finds the row's library beside the program.
-  if (!home::RegisterStatusTile(registry, programFolder / "StatusTile.so")) {
+  if (!home::RegisterStatusTile(registry, programFolder / home::kStatusTileLibrary)) {
     platform::Log("could not register the home-screen component in %s", registry.File().c_str());
   }
 

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 namespace quelt::platform {
 class Registry;
 }
 
 namespace quelt::home {
+
+// The row's library, kept beside the program.
+inline constexpr std::string_view kStatusTileLibrary = "StatusTile.so";
 
 // The messenger's row class and the library that serves it, as the host looks them up. False
 // when the registry cannot be written.

@@ -39,9 +39,9 @@ void Install(core::Application& application, WindowStack& stack, ScreenSize scre
   std::string error;
   const auto made = core::MakeSchemeFile(current, row, previous, platform::AppDataFolder(), error);
   auto registry = platform::Registry::ForUser();
-  const bool switched = made &&
-                        home::RegisterStatusTile(registry, application.Environment().programFolder / "StatusTile.so") &&
-                        core::SwitchScheme(registry, *made, error);
+  const bool switched =
+      made && home::RegisterStatusTile(registry, application.Environment().programFolder / home::kStatusTileLibrary) &&
+      core::SwitchScheme(registry, *made, error);
   if (made && !switched && error.empty()) error = core::kSchemeSwitchFailed;
   if (!switched) {
     ShowError(application, stack, screen, error);
