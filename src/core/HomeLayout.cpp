@@ -5,6 +5,7 @@
 
 #include "homeplugin/HomeInterfaces.h"
 #include "homeplugin/SchemeSetting.h"
+#include "platform/CaseMapping.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
 
@@ -19,14 +20,6 @@ constexpr unsigned kKeepEverything = pugi::parse_full | pugi::parse_ws_pcdata;
 constexpr uint64_t kMaxSchemeBytes = 1u << 20;
 
 std::string OwnClass() { return home::GuidText(home::CLSID_StatusTile); }
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
 
 // The document the configuration service takes, with `parm` as its innermost element.
 std::string HomeDocument(std::string_view parmElement, std::string_view value) {
@@ -128,7 +121,7 @@ std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std:
   const std::string value = path.string();
   const size_t slash = value.find_last_of("\\/");
   scheme.fileName = slash == std::string::npos ? value : value.substr(slash + 1);
-  scheme.own = Upper(scheme.fileName).starts_with(kOwnPrefix);
+  scheme.own = platform::AsciiUpper(scheme.fileName).starts_with(kOwnPrefix);
   if (scheme.own) {
     // As far as digits go, short of overflowing.
     scheme.ownNumber = 0;
@@ -150,7 +143,7 @@ std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std:
     ++index;
   }
   if (const auto own = OwnRow(*scheme.document)) {
-    scheme.autoHeight = Upper(own.attribute("autoheight").value()) == "TRUE";
+    scheme.autoHeight = platform::AsciiUpper(own.attribute("autoheight").value()) == "TRUE";
     if (const auto height = own.attribute("height")) scheme.height = height.value();
     scheme.showBottomBorder = own.attribute("show-b-border").as_int(0);
     scheme.previousScheme = own.child("oldschema").text().get();

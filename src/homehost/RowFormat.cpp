@@ -1,22 +1,17 @@
 #include "homehost/RowFormat.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
+
+#include "platform/CaseMapping.h"
 
 namespace quelt::home {
 namespace {
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
 // A colour attribute: absent or unreadable takes the fallback, "TRANSPARENT" gives none.
 std::optional<platform::Color> ColorOf(pugi::xml_node node, const char* name, std::string_view fallback,
                                        const HomeTheme& theme) {
-  const std::string value = Upper(node.attribute(name).as_string());
+  const std::string value = platform::AsciiUpper(node.attribute(name).as_string());
   if (value == "TRANSPARENT") return std::nullopt;
   if (const auto color = theme.Resolve(value)) return color;
   return theme.Resolve(fallback);
@@ -36,7 +31,7 @@ RowFormat RowFormat::Read(pugi::xml_node defaults, const HomeTheme& theme) {
     format.font.face = face;
   }
   format.font.pixelSize = std::max(6, SizeOf(defaults, "font-size", format.font.pixelSize));
-  format.font.bold = Upper(defaults.attribute("font-weight").as_string()) == "BOLD";
+  format.font.bold = platform::AsciiUpper(defaults.attribute("font-weight").as_string()) == "BOLD";
   format.paddingLeft = SizeOf(defaults, "padding-left", theme.Padding());
   format.paddingTop = SizeOf(defaults, "padding-top", theme.Padding());
   format.background = ColorOf(defaults, "bgcolor", "TRANSPARENT", theme);

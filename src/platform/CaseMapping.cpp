@@ -33,6 +33,14 @@ char16_t Checked(char16_t original, wint_t mapped) {
 
 }  // namespace
 
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+std::string AsciiUpper(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) c = AsciiUpper(c);
+  return upper;
+}
+
 char16_t ToUpperCase(char16_t c) {
   if (IsSurrogate(c)) return c;
   if (const locale_t locale = CaseLocale()) return Checked(c, towupper_l(c, locale));

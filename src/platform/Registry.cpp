@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/CaseMapping.h"
 #include "platform/Clock.h"
 #include "platform/FileLock.h"
 #include "platform/Files.h"
@@ -31,14 +32,6 @@ struct BuiltInValue {
 constexpr BuiltInValue kBuiltInValues[] = {
     {"HKCR\\HTTP\\SHELL\\OPEN\\COMMAND", "", "xdg-open \"%1\""},
 };
-
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string AsciiUpper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = AsciiUpper(c);
-  return upper;
-}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
