@@ -1,12 +1,23 @@
 #pragma once
 
 #include <condition_variable>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <thread>
 
 #include "core/UiDispatcher.h"
 
 namespace quelt::test {
+
+// Runs `work` on the thread that drains `dispatcher`, waits for it and gives back what it returns.
+template <class Work>
+auto OnThreadOf(core::UiDispatcher& dispatcher, Work work) {
+  auto promise = std::make_shared<std::promise<decltype(work())>>();
+  auto result = promise->get_future();
+  dispatcher.PostTask([promise, &work] { promise->set_value(work()); });
+  return result.get();
+}
 
 // A stand-in for the user-interface thread: drains the dispatcher once per wake, on a thread of
 // its own, until destroyed.

@@ -14,6 +14,7 @@
 #include "resources/TextResources.h"
 #include "support/OscarServer.h"
 #include "support/TempFolder.h"
+#include "support/TestUiThread.h"
 #include "ui/chat/ChatWindow.h"
 #include "ui/model/AccountModels.h"
 #include "ui/shell/HeadlessUiLoop.h"
@@ -27,14 +28,7 @@ using platform::InputEvent;
 using platform::Key;
 using test::OscarServer;
 
-// Runs `work` on the thread that drains `dispatcher` and gives back what it returns.
-template <class Work>
-auto OnThreadOf(core::UiDispatcher& dispatcher, Work work) {
-  auto promise = std::make_shared<std::promise<decltype(work())>>();
-  auto result = promise->get_future();
-  dispatcher.PostTask([promise, &work] { promise->set_value(work()); });
-  return result.get();
-}
+using test::OnThreadOf;
 
 class ChatOnServerTest : public ::testing::Test {
  protected:

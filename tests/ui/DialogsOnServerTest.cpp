@@ -12,6 +12,7 @@
 #include "resources/TextResources.h"
 #include "support/OscarServer.h"
 #include "support/TempFolder.h"
+#include "support/TestUiThread.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/model/AccountModels.h"
 #include "ui/shell/HeadlessUiLoop.h"
@@ -45,12 +46,7 @@ TEST(DialogsOnServerTest, AnAccountTypedInSignsInAndASearchAddsTheUserFound) {
                                                           .connections = std::make_shared<net::ConnectionWatcher>()});
   application.Initialise();
   std::thread ui([&loop] { loop.Run(); });
-  const auto onUi = [&dispatcher](auto work) {
-    auto promise = std::make_shared<std::promise<decltype(work())>>();
-    auto result = promise->get_future();
-    dispatcher->PostTask([promise, &work] { promise->set_value(work()); });
-    return result.get();
-  };
+  const auto onUi = [&dispatcher](auto work) { return test::OnThreadOf(*dispatcher, work); };
   const auto press = [&loop](std::initializer_list<Key> keys) {
     for (const Key key : keys) loop.PostInput({.kind = InputEvent::Kind::Key, .key = key});
   };
