@@ -458,8 +458,9 @@ IcqSession::Outcome IcqSession::Attempt() {
 
   UnregisterHandlers();
   MoveWorkingHostToFront();
-  PostProgress("online");
+  // Online before it is told: whoever handles the progress text asks IsOnline().
   online_.store(true);
+  PostProgress("online");
   machine_.ResetBackoff();
   application_.PostEvent(core::MakeEvent(core::EventCode::IcqStartupDone));
   return StayOnline();

@@ -197,9 +197,10 @@ void MsnSession::OnCommand(const MsnCommandEvent& received) {
       if (const auto* change = command.As<ChgFields>()) {
         const int32_t status = DecodeMsnStatus(change->code);
         if (status == -1) break;
+        // Signed in before it is told: whoever handles the events asks LoggedIn().
+        manager_->OnLoginConfirmed();
         application_.PostEvent(core::MakeEvent(core::EventCode::MsnLoggedIn));
         application_.PostEvent(core::MakeEvent(core::EventCode::MsnOwnStatus, status));
-        manager_->OnLoginConfirmed();
       }
       break;
     case MsnCommandKind::Out:

@@ -1,4 +1,6 @@
 // The ICQ session signing on against the scripted OSCAR server on loopback.
+#include <atomic>
+
 #include "icq/IcqSessionFixture.h"
 #include "platform/TextCodec.h"
 #include "support/LoopbackServer.h"
@@ -13,6 +15,12 @@ using IcqSessionTest = IcqSessionFixture;
 
 TEST_F(IcqSessionTest, SignsOnThroughLoginAndBosAndCompletesStartUp) {
   OscarServer server;
+  // The home-screen row counts contacts when it sees "Online": the session must say so by then.
+  std::atomic<bool> onlineWhenTold{false};
+  ui_->OnEach([&](const core::AppEventPtr& event) {
+    const auto* text = core::PayloadOf<std::u16string>(*event);
+    if (text && *text == u"Online") onlineWhenTold = Session().IsOnline();
+  });
   SignIn(Host(server.LoginPort()));
   ASSERT_TRUE(core_->WaitFor(EventCode::IcqStartupDone));
   EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(0x15, 0x02) == 1; }));
@@ -26,6 +34,8 @@ TEST_F(IcqSessionTest, SignsOnThroughLoginAndBosAndCompletesStartUp) {
   EXPECT_TRUE(Session().ListState().loaded);
   EXPECT_TRUE(ui_->WaitFor(EventCode::IcqProgressText, 3));
   EXPECT_EQ(ProgressTexts(), (std::vector<std::u16string>{u"Finding server…", u"Signing in…", u"Online"}));
+  EXPECT_TRUE(onlineWhenTold);
+  ui_->OnEach(nullptr);
   // The status chosen is remembered for the next start.
   EXPECT_NE(Config().find("ICQ_AUTO_STATUS=17\r\n"), std::string::npos);
   // Online, the session keeps the connection alive on channel 5.

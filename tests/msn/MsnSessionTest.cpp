@@ -3,6 +3,8 @@
 // the keep-alive.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "MsnSessionFixture.h"
 #include "platform/Clock.h"
 
@@ -44,9 +46,16 @@ TEST_F(MsnSessionTest, TheLoginRunsFromVerToThePresenceWithTheAccountEncoded) {
   const std::string password = "p,w'd x";
   MsnServer server({.email = email, .password = password});
   passport_.SetAccount(email, password, "t=ticket123&p=profile456");
+  // Whoever is told of the presence may ask whether the account is signed in.
+  std::atomic<bool> loggedInWhenTold{false};
+  ui_->OnEach([&](const core::AppEventPtr& event) {
+    if (event->Code() == EventCode::MsnOwnStatus) loggedInWhenTold = Session().Manager().LoggedIn();
+  });
   Start(server, passport_, email, password);
   SetStatus(1);
   ASSERT_TRUE(ui_->WaitFor(EventCode::MsnOwnStatus));
+  EXPECT_TRUE(loggedInWhenTold);
+  ui_->OnEach(nullptr);
   EXPECT_EQ(
       LinesOf(server.Snapshot(), 1),
       (std::vector<std::string>{
