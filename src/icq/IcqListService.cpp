@@ -189,7 +189,19 @@ bool IcqListService::Refresh() {
 }
 
 bool IcqListService::SetShowStatus(std::string_view uin, bool show) {
-  if (!list_.Update(uin, [show](IcqContact& contact) { contact.showStatus = show; })) return false;
+  return EditKept(uin, [show](IcqContact& contact) { contact.showStatus = show; });
+}
+
+bool IcqListService::SetOptions(std::string_view uin, bool showStatus, int32_t ansiCodePage, bool preferUnicode) {
+  return EditKept(uin, [&](IcqContact& contact) {
+    contact.showStatus = showStatus;
+    contact.ansiCodePage = ansiCodePage;
+    contact.preferUnicode = preferUnicode;
+  });
+}
+
+bool IcqListService::EditKept(std::string_view uin, const std::function<void(IcqContact&)>& edit) {
+  if (!list_.Update(uin, edit)) return false;
   if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
   ListChanged();
   return true;

@@ -54,9 +54,10 @@ class IcqListService {
   // Asks the server for its list unless it matches the stored date and count.
   bool Refresh();
 
-  // What the user keeps per contact, saved with the list at once: the "show status" option and
-  // the chat's unsent text. False for an unknown contact.
+  // What the user keeps per contact, saved with the list at once: the options and the chat's
+  // unsent text. False for an unknown contact.
   bool SetShowStatus(std::string_view uin, bool show);
+  bool SetOptions(std::string_view uin, bool showStatus, int32_t ansiCodePage, bool preferUnicode);
   bool SetDraft(std::string_view uin, std::u16string text, uint32_t nowTicks);
 
   // The privacy item for the status: value 3 while invisible, 4 otherwise; sent only when the
@@ -71,6 +72,7 @@ class IcqListService {
   void OnAuthorizationRequest(const SnacCommand& snac);
   void SendTransaction(std::vector<SnacPtr> commands);
   void ListChanged();
+  bool EditKept(std::string_view uin, const std::function<void(IcqContact&)>& edit);
 
   core::Application& application_;
   const std::string uin_;

@@ -275,6 +275,36 @@ TEST(DialogsTest, TheSkinDialogKeepsTheSizesBesideTheSkinAndRefusesNonsense) {
   EXPECT_EQ(test::ReadFile(s.File()), s.before) << "the sets chosen were the current ones";
 }
 
+TEST(DialogsTest, TheContactOptionsAreStoredByOkOnly) {
+  // The contact's own code page shows chosen, and Default stands for the program's (-1).
+  struct Case {
+    const char16_t* id;
+    std::vector<Key> keys;
+    std::vector<std::string> calls;
+    ContactOptions stored;
+  };
+  const std::vector<Key> change = {Key::Action, Key::Down, Key::Right, Key::Down, Key::Action};
+  const std::vector<Case> cases = {
+      {u"100005", Keys({change, {Key::RightSoft}}), {"options 100005"}, {false, 1252, true}},
+      {u"100002", {Key::RightSoft}, {"options 100002"}, {true, -1, false}},
+      {u"100005", Keys({change, {Key::Back}}), {}, {true, 1251, false}},
+  };
+  for (const Case& c : cases) {
+    DialogScene s("");
+    auto& icq = s.scene.Icq();
+    icq.Add({.id = u"100005", .displayName = u"Елена", .codePage = 1251});
+    icq.Add({.id = u"100002", .displayName = u"Boris"});
+    OpenContactOptions(s.scene.App(), s.scene.Windows(), {240, 320}, s.scene.IcqModel(), c.id);
+    s.Drive(c.keys);
+    EXPECT_EQ(icq.calls, c.calls) << platform::Utf16ToUtf8(c.id);
+    const auto contact =
+        std::find_if(icq.contacts.begin(), icq.contacts.end(), [&](const auto& e) { return e.id == c.id; });
+    ASSERT_NE(contact, icq.contacts.end());
+    EXPECT_EQ((ContactOptions{contact->showStatus, contact->codePage, contact->preferUnicode}), c.stored);
+    EXPECT_EQ(std::dynamic_pointer_cast<FormWindow>(s.scene.Windows().Top()), nullptr) << "the dialog is still open";
+  }
+}
+
 TEST(DialogsTest, MatchReferencesAtBothSizes) {
   for (const ScreenSize screen : {ScreenSize{240, 320}, ScreenSize{176, 220}}) {
     const std::string size = std::to_string(screen.width) + "x" + std::to_string(screen.height);
@@ -284,6 +314,14 @@ TEST(DialogsTest, MatchReferencesAtBothSizes) {
       s.Drive({Key::Down, Key::Down});
       EXPECT_TRUE(
           test::MatchesReference(*s.scene.Screen(), "account-dialog-" + size, QUELT_GOLDEN_DIR, QUELT_GOLDEN_OUT));
+    }
+    {
+      DialogScene s("", screen);
+      s.scene.Icq().Add({.id = u"100005", .displayName = u"Елена", .codePage = 1251});
+      OpenContactOptions(s.scene.App(), s.scene.Windows(), screen, s.scene.IcqModel(), u"100005");
+      s.Drive({Key::Down});
+      EXPECT_TRUE(
+          test::MatchesReference(*s.scene.Screen(), "contact-options-" + size, QUELT_GOLDEN_DIR, QUELT_GOLDEN_OUT));
     }
     DialogScene s("SOUND=FALSE\r\n", screen);
     OpenSettingsDialog(s.scene.App(), s.scene.Windows(), screen);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 namespace quelt::core {
 class Application;
 }
@@ -8,6 +11,7 @@ class Application;
 // file and hands the copy to the program with SettingsChanged; Back and "cancel" change nothing.
 namespace quelt::ui {
 
+class AccountModel;
 class WindowStack;
 struct ScreenSize;
 
@@ -40,6 +44,11 @@ void OpenHomeScreenSetup(core::Application& application, WindowStack& stack, Scr
 
 // Gives the home screen back the scheme it showed before the messenger's row was first added.
 void DeleteHomeScreenScheme(core::Application& application, WindowStack& stack, ScreenSize screen);
+
+// An ICQ contact's own options: whether its status shows, the code page of its 8-bit text, and
+// Unicode wherever it reads it. OK stores them with the contact list at once.
+void OpenContactOptions(core::Application& application, WindowStack& stack, ScreenSize screen,
+                        const std::shared_ptr<AccountModel>& account, const std::u16string& id);
 
 // The program's name and version.
 void OpenAboutDialog(core::Application& application, WindowStack& stack, ScreenSize screen);

@@ -32,12 +32,22 @@ struct ContactEntry {
   bool asksAuthorization = false;  // asked the user for authorization, unanswered
   // For the menus.
   bool showStatus = true;              // ICQ: while clear, the contact counts as offline for the filter
+  int32_t codePage = -1;               // ICQ: for its 8-bit text; -1: the program's
+  bool preferUnicode = false;          // ICQ: Unicode wherever the contact reads it
   bool awaitingAuthorization = false;  // ICQ: the user's own request waits for the contact
   bool onServerList = false;           // ICQ: has a server entry; MSN: on the forward list
   bool blocked = false;                // MSN: on the block list
   uint16_t groupId = 0;                // ICQ: its server group; 0 for none
 
   bool operator==(const ContactEntry&) const = default;
+};
+
+// ICQ: what the user keeps for one contact, as the contact options dialog edits it.
+struct ContactOptions {
+  bool showStatus = true;
+  int32_t codePage = -1;
+  bool preferUnicode = false;
+  bool operator==(const ContactOptions&) const = default;
 };
 
 struct GroupEntry {
@@ -137,6 +147,8 @@ class AccountModel {
   virtual uint32_t Search(std::u16string_view /*id*/) { return 0; }
   // ICQ: puts a user who is not on the list into a server group.
   virtual bool AddToGroup(std::u16string_view /*id*/, uint16_t /*groupId*/) { return false; }
+  // ICQ: stores the contact's options with the list at once.
+  virtual bool SetOptions(std::u16string_view /*id*/, const ContactOptions& /*options*/) { return false; }
 };
 
 }  // namespace quelt::ui

@@ -20,6 +20,8 @@ ContactEntry EntryOf(const icq::IcqContact& contact) {
                       .typing = contact.typing,
                       .asksAuthorization = contact.asksAuthorization,
                       .showStatus = contact.showStatus,
+                      .codePage = contact.ansiCodePage,
+                      .preferUnicode = contact.preferUnicode,
                       .awaitingAuthorization = contact.awaitingAuthorization,
                       .onServerList = contact.itemId != 0,
                       .groupId = contact.groupId};
@@ -113,6 +115,10 @@ std::shared_ptr<ChatModel> IcqAccountModel::OpenChat(std::u16string_view id) {
 
 bool IcqAccountModel::SetShowStatus(std::u16string_view id, bool show) {
   return session_->ContactList().SetShowStatus(Uin(id), show);
+}
+
+bool IcqAccountModel::SetOptions(std::u16string_view id, const ContactOptions& options) {
+  return session_->ContactList().SetOptions(Uin(id), options.showStatus, options.codePage, options.preferUnicode);
 }
 
 bool IcqAccountModel::Authorize(std::u16string_view id) { return session_->ContactList().Authorize(Uin(id)); }

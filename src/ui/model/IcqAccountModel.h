@@ -36,6 +36,7 @@ class IcqAccountModel final : public AccountModel, public std::enable_shared_fro
   uint32_t RequestInfo(std::u16string_view id) override;
   uint32_t Search(std::u16string_view id) override;
   bool AddToGroup(std::u16string_view id, uint16_t groupId) override;
+  bool SetOptions(std::u16string_view id, const ContactOptions& options) override;
 
  private:
   friend class IcqChatModel;

@@ -2,7 +2,6 @@
 
 #include "core/Application.h"
 #include "download/DownloadManager.h"
-#include "platform/Log.h"
 #include "ui/dialogs/Dialogs.h"
 #include "ui/model/AccountModels.h"
 #include "ui/toolkit/WindowStack.h"
@@ -10,11 +9,6 @@
 #include "ui/windows/UserInfoWindow.h"
 
 namespace quelt::ui {
-namespace {
-
-void NotHereYet(const char* screen) { platform::Log("the %s screen is not part of this build yet", screen); }
-
-}  // namespace
 
 void ProgramWindows::OpenChat(const std::shared_ptr<AccountModel>& account, const std::u16string& id) {
   const auto chat = account ? account->OpenChat(id) : nullptr;
@@ -40,8 +34,8 @@ void ProgramWindows::OpenInfo(const std::shared_ptr<AccountModel>& account, cons
   OpenUserInfo(application_, loop_.Windows(), screen_, account, id);
 }
 
-void ProgramWindows::OpenContactSettings(const std::shared_ptr<AccountModel>&, const std::u16string&) {
-  NotHereYet("contact options");
+void ProgramWindows::OpenContactSettings(const std::shared_ptr<AccountModel>& account, const std::u16string& id) {
+  OpenContactOptions(application_, loop_.Windows(), screen_, account, id);
 }
 
 void ProgramWindows::OpenSearch(Protocol service) {

@@ -29,6 +29,15 @@ class FakeAccount final : public ui::AccountModel {
     }
     return Record(show ? "show_status" : "hide_status", id);
   }
+  bool SetOptions(std::u16string_view id, const ui::ContactOptions& options) override {
+    for (auto& contact : contacts) {
+      if (contact.id != id) continue;
+      contact.showStatus = options.showStatus;
+      contact.codePage = options.codePage;
+      contact.preferUnicode = options.preferUnicode;
+    }
+    return Record("options", id);
+  }
   bool Authorize(std::u16string_view id) override { return Record("authorize", id); }
   bool RequestAuthorization(std::u16string_view id) override { return Record("request_auth", id); }
   bool AddToList(std::u16string_view id) override { return Record("add_to_list", id); }
