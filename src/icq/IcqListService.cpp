@@ -53,8 +53,7 @@ void IcqListService::OnListPart(const SnacCommand& snac, uint64_t connection) {
   }
   if (!whole) return;
   list_.Apply(whole->items, whole->modificationDate);
-  if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
-  ListChanged();
+  (void)Saved(true);
 }
 
 void IcqListService::OnAuthorizationRequest(const SnacCommand& snac) {
@@ -189,26 +188,23 @@ bool IcqListService::Refresh() {
 }
 
 bool IcqListService::SetShowStatus(std::string_view uin, bool show) {
-  return EditKept(uin, [show](IcqContact& contact) { contact.showStatus = show; });
+  return Saved(list_.Update(uin, [show](IcqContact& contact) { contact.showStatus = show; }));
 }
 
 bool IcqListService::SetOptions(std::string_view uin, bool showStatus, int32_t ansiCodePage, bool preferUnicode) {
-  return EditKept(uin, [&](IcqContact& contact) {
+  return Saved(list_.Update(uin, [&](IcqContact& contact) {
     contact.showStatus = showStatus;
     contact.ansiCodePage = ansiCodePage;
     contact.preferUnicode = preferUnicode;
-  });
-}
-
-bool IcqListService::EditKept(std::string_view uin, const std::function<void(IcqContact&)>& edit) {
-  if (!list_.Update(uin, edit)) return false;
-  if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
-  ListChanged();
-  return true;
+  }));
 }
 
 bool IcqListService::SetDraft(std::string_view uin, std::u16string text, uint32_t nowTicks) {
-  if (!list_.SetDraft(uin, std::move(text), nowTicks)) return false;
+  return Saved(list_.SetDraft(uin, std::move(text), nowTicks));
+}
+
+bool IcqListService::Saved(bool changed) {
+  if (!changed) return false;
   if (!SaveCache(historyFolder_, uin_, list_)) platform::Log("ICQ: could not save the contact-list cache");
   ListChanged();
   return true;

@@ -72,7 +72,8 @@ class IcqListService {
   void OnAuthorizationRequest(const SnacCommand& snac);
   void SendTransaction(std::vector<SnacPtr> commands);
   void ListChanged();
-  bool EditKept(std::string_view uin, const std::function<void(IcqContact&)>& edit);
+  // After a change of the list (false: none was made): saves it and tells the windows.
+  bool Saved(bool changed);
 
   core::Application& application_;
   const std::string uin_;
