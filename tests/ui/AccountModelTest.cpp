@@ -99,10 +99,10 @@ TEST_F(IcqAccountModelTest, ContactsShowTheirMarksAndTheChatAndMenusClearThem) {
   EXPECT_TRUE(icq.Authorize(u"777"));
   EXPECT_FALSE(Find(icq, u"777")->asksAuthorization);
   EXPECT_TRUE(icq.SetShowStatus(u"2222", false));
-  EXPECT_FALSE(Find(icq, u"2222")->showStatus);
-  EXPECT_TRUE(icq.SetOptions(u"2222", {.showStatus = true, .codePage = 1251, .preferUnicode = true}));
-  EXPECT_TRUE(Find(icq, u"2222")->showStatus && Find(icq, u"2222")->preferUnicode);
-  EXPECT_EQ(Find(icq, u"2222")->codePage, 1251);
+  EXPECT_FALSE(Find(icq, u"2222")->options.showStatus);
+  const ContactOptions options{.showStatus = true, .codePage = 1251, .preferUnicode = true};
+  EXPECT_TRUE(icq.SetOptions(u"2222", options));
+  EXPECT_EQ(Find(icq, u"2222")->options, options);
   EXPECT_TRUE(server.WaitFor([](const auto& log) { return log.Count(0x13, 0x1A) == 1; }));
   EXPECT_TRUE(server.Violations().empty()) << server.Violations().front();
 }

@@ -31,7 +31,7 @@ TEST(ContactListMenusTest, UserMenuForEachSelection) {
   const ContactEntry icq{.protocol = Protocol::Icq, .id = u"1", .asksAuthorization = true, .groupId = 1};
   ContactEntry icqAlone = icq;
   icqAlone.asksAuthorization = false;
-  icqAlone.showStatus = false;
+  icqAlone.options.showStatus = false;
   icqAlone.awaitingAuthorization = true;
   icqAlone.groupId = 0;
   const ContactEntry msn{.protocol = Protocol::Msn, .id = u"a@b", .onServerList = true, .blocked = true};

@@ -20,7 +20,7 @@ TEST(ContactRowsTest, ActiveThenOnlineThenNameThenIdentifier) {
       {.protocol = Protocol::Icq, .id = u"7", .displayName = u"Old", .presence = -1, .unread = true},
       {.protocol = Protocol::Icq, .id = u"6", .displayName = u"Amy", .presence = 0},
       {.protocol = Protocol::Icq, .id = u"5", .displayName = u"Amy", .presence = 0},
-      {.protocol = Protocol::Icq, .id = u"4", .displayName = u"Hid", .presence = 0, .showStatus = false},
+      {.protocol = Protocol::Icq, .id = u"4", .displayName = u"Hid", .presence = 0, .options = {.showStatus = false}},
       {.protocol = Protocol::Icq, .id = u"3", .displayName = u"", .presence = 0},
       {.protocol = Protocol::Msn, .id = u"m@x", .displayName = u"Bea", .presence = 1, .asksAuthorization = true},
       {.protocol = Protocol::Msn, .id = u"t@x", .displayName = u"Tim", .presence = -1, .typing = true},

@@ -292,7 +292,7 @@ TEST(DialogsTest, TheContactOptionsAreStoredByOkOnly) {
   for (const Case& c : cases) {
     DialogScene s("");
     auto& icq = s.scene.Icq();
-    icq.Add({.id = u"100005", .displayName = u"Елена", .codePage = 1251});
+    icq.Add({.id = u"100005", .displayName = u"Елена", .options = {.codePage = 1251}});
     icq.Add({.id = u"100002", .displayName = u"Boris"});
     OpenContactOptions(s.scene.App(), s.scene.Windows(), {240, 320}, s.scene.IcqModel(), c.id);
     s.Drive(c.keys);
@@ -300,7 +300,7 @@ TEST(DialogsTest, TheContactOptionsAreStoredByOkOnly) {
     const auto contact =
         std::find_if(icq.contacts.begin(), icq.contacts.end(), [&](const auto& e) { return e.id == c.id; });
     ASSERT_NE(contact, icq.contacts.end());
-    EXPECT_EQ((ContactOptions{contact->showStatus, contact->codePage, contact->preferUnicode}), c.stored);
+    EXPECT_EQ(contact->options, c.stored);
     EXPECT_EQ(std::dynamic_pointer_cast<FormWindow>(s.scene.Windows().Top()), nullptr) << "the dialog is still open";
   }
 }
@@ -317,7 +317,7 @@ TEST(DialogsTest, MatchReferencesAtBothSizes) {
     }
     {
       DialogScene s("", screen);
-      s.scene.Icq().Add({.id = u"100005", .displayName = u"Елена", .codePage = 1251});
+      s.scene.Icq().Add({.id = u"100005", .displayName = u"Елена", .options = {.codePage = 1251}});
       OpenContactOptions(s.scene.App(), s.scene.Windows(), screen, s.scene.IcqModel(), u"100005");
       s.Drive({Key::Down});
       EXPECT_TRUE(

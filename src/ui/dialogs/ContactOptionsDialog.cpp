@@ -44,15 +44,15 @@ void OpenContactOptions(core::Application& application, WindowStack& stack, Scre
       std::find_if(contacts.begin(), contacts.end(), [&](const ContactEntry& c) { return c.id == id; });
   if (contact == contacts.end()) return;
 
-  const std::vector<int32_t> pages = CodePagesFor(contact->codePage);
+  const std::vector<int32_t> pages = CodePagesFor(contact->options.codePage);
   std::vector<std::u16string> names{application.Text("default")};
   for (const int32_t page : pages) names.push_back(platform::AsciiToUtf16(std::to_string(page)));
-  const auto chosen = std::find(pages.begin(), pages.end(), contact->codePage);
+  const auto chosen = std::find(pages.begin(), pages.end(), contact->options.codePage);
   const size_t chosenIndex = chosen == pages.end() ? 0 : size_t(chosen - pages.begin()) + 1;
 
-  auto showStatus = std::make_shared<CheckBox>(application.Text("show_status"), contact->showStatus);
+  auto showStatus = std::make_shared<CheckBox>(application.Text("show_status"), contact->options.showStatus);
   auto codePage = std::make_shared<ChoiceBox>(application.Text("codepage"), std::move(names), chosenIndex);
-  auto unicode = std::make_shared<CheckBox>(application.Text("unicode"), contact->preferUnicode);
+  auto unicode = std::make_shared<CheckBox>(application.Text("unicode"), contact->options.preferUnicode);
   FormWindow::Open(
       stack, screen.width, screen.height, DialogStyleOf(application),
       {.title = application.Text("contact_options"),

@@ -19,6 +19,14 @@ namespace quelt::ui {
 
 enum class Protocol { Icq, Msn };
 
+// ICQ: what the user keeps for one contact.
+struct ContactOptions {
+  bool showStatus = true;      // while clear, the contact counts as offline for the filter
+  int32_t codePage = -1;       // for its 8-bit text; -1: the program's
+  bool preferUnicode = false;  // Unicode wherever the contact reads it
+  bool operator==(const ContactOptions&) const = default;
+};
+
 // A contact as the windows see it, copied under its session's lock.
 struct ContactEntry {
   Protocol protocol = Protocol::Icq;
@@ -31,23 +39,13 @@ struct ContactEntry {
   bool typing = false;
   bool asksAuthorization = false;  // asked the user for authorization, unanswered
   // For the menus.
-  bool showStatus = true;              // ICQ: while clear, the contact counts as offline for the filter
-  int32_t codePage = -1;               // ICQ: for its 8-bit text; -1: the program's
-  bool preferUnicode = false;          // ICQ: Unicode wherever the contact reads it
+  ContactOptions options;              // ICQ
   bool awaitingAuthorization = false;  // ICQ: the user's own request waits for the contact
   bool onServerList = false;           // ICQ: has a server entry; MSN: on the forward list
   bool blocked = false;                // MSN: on the block list
   uint16_t groupId = 0;                // ICQ: its server group; 0 for none
 
   bool operator==(const ContactEntry&) const = default;
-};
-
-// ICQ: what the user keeps for one contact, as the contact options dialog edits it.
-struct ContactOptions {
-  bool showStatus = true;
-  int32_t codePage = -1;
-  bool preferUnicode = false;
-  bool operator==(const ContactOptions&) const = default;
 };
 
 struct GroupEntry {

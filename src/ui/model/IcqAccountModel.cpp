@@ -19,9 +19,9 @@ ContactEntry EntryOf(const icq::IcqContact& contact) {
                       .unread = contact.unread,
                       .typing = contact.typing,
                       .asksAuthorization = contact.asksAuthorization,
-                      .showStatus = contact.showStatus,
-                      .codePage = contact.ansiCodePage,
-                      .preferUnicode = contact.preferUnicode,
+                      .options = {.showStatus = contact.showStatus,
+                                  .codePage = contact.ansiCodePage,
+                                  .preferUnicode = contact.preferUnicode},
                       .awaitingAuthorization = contact.awaitingAuthorization,
                       .onServerList = contact.itemId != 0,
                       .groupId = contact.groupId};

@@ -35,7 +35,7 @@ std::vector<MenuItem> BuildUserMenu(const MenuContext& context, const Text& text
   items.push_back(Item(text, "info", ContactCommand::Info, icq || msn));
   if (icq) {
     MenuItem show = Item(text, "show_status", ContactCommand::ShowStatus);
-    show.checked = contact->showStatus;
+    show.checked = contact->options.showStatus;
     items.push_back(std::move(show));
   }
   if (context.icqSignedIn && icq) {

@@ -464,7 +464,7 @@ void ContactListWindow::RunCommand(int command) {
     case ContactCommand::Info: return opener_->OpenInfo(selected->account, id);
     case ContactCommand::ContactSettings: return opener_->OpenContactSettings(selected->account, id);
     case ContactCommand::ShowStatus:
-      account.SetShowStatus(id, !selected->contact->showStatus);
+      account.SetShowStatus(id, !selected->contact->options.showStatus);
       application_.PostEvent(core::MakeEvent(EventCode::ViewRefresh));
       return;
     case ContactCommand::Authorize: account.Authorize(id); return;

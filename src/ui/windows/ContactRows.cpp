@@ -16,7 +16,7 @@ bool Active(const ContactEntry& contact) {
 }  // namespace
 
 bool Listed(const ContactEntry& contact) {
-  const bool online = Online(contact) && (contact.protocol != Protocol::Icq || contact.showStatus);
+  const bool online = Online(contact) && (contact.protocol != Protocol::Icq || contact.options.showStatus);
   return online || contact.unread || contact.openChat || contact.typing;
 }
 

@@ -106,7 +106,7 @@ void AddDemoContacts(FakeAccount& icq, FakeAccount& msn) {
   icq.Add({.id = u"100007", .displayName = u"Gina", .presence = 5, .openChat = true, .groupId = 1});
   icq.Add({.id = u"123456", .displayName = u"", .presence = 0x100});
   icq.Add({.id = u"100009", .displayName = u"Hector", .presence = -1, .groupId = 2});
-  icq.Add({.id = u"100010", .displayName = u"Ivy", .presence = 0, .showStatus = false, .groupId = 2});
+  icq.Add({.id = u"100010", .displayName = u"Ivy", .presence = 0, .options = {.showStatus = false}, .groupId = 2});
   msn.Add({.id = u"kate@example.com", .displayName = u"Kate", .presence = 1, .openChat = true, .onServerList = true});
   msn.Add({.id = u"leo@example.com", .displayName = u"Leo", .presence = 2, .onServerList = true});
   msn.Add({.id = u"mia@example.com", .displayName = u"Mia", .presence = 4, .onServerList = true});

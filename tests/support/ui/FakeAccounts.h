@@ -25,16 +25,13 @@ class FakeAccount final : public ui::AccountModel {
 
   bool SetShowStatus(std::u16string_view id, bool show) override {
     for (auto& contact : contacts) {
-      if (contact.id == id) contact.showStatus = show;
+      if (contact.id == id) contact.options.showStatus = show;
     }
     return Record(show ? "show_status" : "hide_status", id);
   }
   bool SetOptions(std::u16string_view id, const ui::ContactOptions& options) override {
     for (auto& contact : contacts) {
-      if (contact.id != id) continue;
-      contact.showStatus = options.showStatus;
-      contact.codePage = options.codePage;
-      contact.preferUnicode = options.preferUnicode;
+      if (contact.id == id) contact.options = options;
     }
     return Record("options", id);
   }
