@@ -98,7 +98,7 @@ void HomeScreen::Show(std::unique_ptr<HomeScheme> scheme, std::filesystem::path 
   mailbox_->SetLiveHandles(std::move(handles));
   shownMinute_ = CurrentMinute();
   paintAll_ = true;
-  (void)Layout();
+  Layout();
   WatchFiles();
 }
 
@@ -158,7 +158,7 @@ int64_t HomeScreen::CurrentMinute() const {
 
 int HomeScreen::TitleHeight() const { return (titleFont_ ? titleFont_->Height() : 0) + 2 * theme_->Padding(); }
 
-bool HomeScreen::Layout() {
+void HomeScreen::Layout() {
   bool moved = false;
   int y = TitleHeight();
   for (auto& row : rows_) {
@@ -181,7 +181,7 @@ bool HomeScreen::Layout() {
     }
     Select(next);
   }
-  return moved;
+  if (moved) paintAll_ = true;
 }
 
 void HomeScreen::Select(std::optional<size_t> row) {
@@ -203,7 +203,7 @@ void HomeScreen::MoveSelection(int step) {
 }
 
 void HomeScreen::Press(platform::Key key) {
-  if (Layout()) paintAll_ = true;
+  Layout();
   switch (key) {
     case platform::Key::Up: MoveSelection(-1); break;
     case platform::Key::Down: MoveSelection(1); break;
@@ -232,7 +232,7 @@ void HomeScreen::PaintTitle(platform::Surface& screen) const {
 
 void HomeScreen::Paint(platform::Surface& screen) {
   RunPending();
-  if (Layout()) paintAll_ = true;
+  Layout();
   const platform::Color background = theme_->Background();
   if (paintAll_) {
     screen.Fill({0, 0, screen.Width(), screen.Height()}, background);
@@ -251,7 +251,7 @@ void HomeScreen::Paint(platform::Surface& screen) {
 std::filesystem::path HomeScreen::SchemeFile() const { return scheme_ ? scheme_->File() : std::filesystem::path(); }
 
 std::vector<HomeScreen::RowView> HomeScreen::Rows() {
-  if (Layout()) paintAll_ = true;
+  Layout();
   std::vector<RowView> views;
   for (const Row& row : rows_) views.push_back({row.clsid, row.area, row.selectable});
   return views;

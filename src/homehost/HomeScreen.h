@@ -88,8 +88,9 @@ class HomeScreen {
   void Show(std::unique_ptr<HomeScheme> scheme, std::filesystem::path wanted);
   void ReloadIfChanged();
   void DeliverDataChanged(const Guid& clsid);
-  // Asks every row its height again; true when any row moved or changed size.
-  bool Layout();
+  // Asks every row its height again; when any row moved or changed size, the whole screen is
+  // painted anew.
+  void Layout();
   void Select(std::optional<size_t> row);
   void MoveSelection(int step);
   [[nodiscard]] int TitleHeight() const;
