@@ -133,16 +133,18 @@ std::optional<CurrentScheme> ParseScheme(const std::filesystem::path& path, std:
     }
   }
   int index = 0;
+  pugi::xml_node own;
   for (auto row : scheme.document->child("home").children("plugin")) {
-    if (IsOwnRow(row)) {
-      // A hand-edited scheme may hold the row twice; the first is the one read and replaced.
-      if (scheme.ownPosition < 0) scheme.ownPosition = index;
-    } else {
+    if (!IsOwnRow(row)) {
       scheme.otherRows.emplace_back(row.attribute("name").value());
+    } else if (!own) {
+      // A hand-edited scheme may hold the row twice; the first is the one read and replaced.
+      own = row;
+      scheme.ownPosition = index;
     }
     ++index;
   }
-  if (const auto own = OwnRow(*scheme.document)) {
+  if (own) {
     scheme.autoHeight = platform::AsciiUpper(own.attribute("autoheight").value()) == "TRUE";
     if (const auto height = own.attribute("height")) scheme.height = height.value();
     scheme.showBottomBorder = own.attribute("show-b-border").as_int(0);
